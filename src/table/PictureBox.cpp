@@ -1,0 +1,92 @@
+#include "table/PictureBox.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace korvane {
+
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent), background_(Qt::white) {
+    // The stored image covers the whole widget, so nothing underneath needs painting first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAutoFillBackground(false);
+}
+
+void PictureBox::setBackground(const QColor& colour) {
+    background_ = colour;
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, colour);
+    setPalette(pal);
+    clearImage();
+}
+
+void PictureBox::SyncImage() {
+    const qreal dpr = devicePixelRatioF();
+    const QSize logical = size().expandedTo(QSize(1, 1));
+    const QSize device(static_cast<int>(std::ceil(logical.width() * dpr)),
+                       static_cast<int>(std::ceil(logical.height() * dpr)));
+    if (!image_.isNull() && image_.size() == device && image_.devicePixelRatio() == dpr) {
+        return;
+    }
+    QPixmap grown(device);
+    grown.setDevicePixelRatio(dpr);
+    grown.fill(background_);
+    if (!image_.isNull()) {
+        // What was drawn stays at its place; the new part shows the background.
+        QPainter p(&grown);
+        p.drawPixmap(QPointF(0, 0), image_);
+    }
+    image_ = std::move(grown);
+}
+
+void PictureBox::clearImage() {
+    SyncImage();
+    image_.fill(background_);
+    update();
+}
+
+void PictureBox::paintImage(const std::function<void(QPainter&)>& draw) {
+    SyncImage();
+    {
+        QPainter p(&image_);
+        draw(p);
+    }
+    update();
+}
+
+const QPixmap& PictureBox::image() {
+    SyncImage();
+    return image_;
+}
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+    SyncImage();
+    QPainter p(this);
+    p.drawPixmap(event->rect(), image_,
+                 QRectF(event->rect().topLeft() * image_.devicePixelRatio(),
+                        event->rect().size() * image_.devicePixelRatio()));
+}
+
+void PictureBox::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    SyncImage();
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+    QWidget::mousePressEvent(event);
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = pressed_ && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    pressed_ = false;
+    QWidget::mouseReleaseEvent(event);
+    if (click) {
+        emit clicked();
+    }
+}
+
+} // namespace korvane

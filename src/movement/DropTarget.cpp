@@ -1,0 +1,124 @@
+#include "movement/DropTarget.h"
+
+#include <algorithm>
+
+namespace korvane {
+
+float OverlapArea(const QRect& pile, const QRect& drag) {
+    // 64-bit edges: x() + width() of a huge rectangle must not overflow.
+    const int64_t L = pile.x();
+    const int64_t R = L + pile.width();
+    const int64_t T = pile.y();
+    const int64_t B = T + pile.height();
+    const int64_t dl = drag.x();
+    const int64_t dr = dl + drag.width();
+    const int64_t dt = drag.y();
+    const int64_t db = dt + drag.height();
+    // The common part of the two rectangles. For two card-sized rectangles this is the extent
+    // from the covered edge inwards; it stays right when the drag picture is larger than the
+    // pile (it carries a border) or lies wholly within it.
+    const int64_t w = std::min(R, dr) - std::max(L, dl);
+    const int64_t h = std::min(B, db) - std::max(T, dt);
+    if (w <= 0 || h <= 0) {
+        return 0.0f;
+    }
+    return static_cast<float>(w) * static_cast<float>(h);
+}
+
+namespace {
+
+bool SuitPileTakes(const CardDeck& pile, uint8_t c) {
+    if (pile.Empty()) {
+        // Any ace: the window moves the ace's own pile to this place.
+        return Rank(c) == 0;
+    }
+    return c == pile.Top() + 4;
+}
+
+} // namespace
+
+uint8_t OverLap(const DropLayout& layout, uint8_t c, const GameInfo& game) {
+    if (c >= CardsInPack) {
+        return Target::None; // a card back or nothing: not a card that can be played
+    }
+
+    uint8_t best = Target::None;
+    float bestArea = 0.0f;
+    for (uint8_t s = 0; s < 4; ++s) {
+        const float a = OverlapArea(layout.suitPiles[s], layout.drag);
+        if (a > bestArea) {
+            bestArea = a;
+            best = s;
+        }
+    }
+
+    const std::size_t seats = std::min(
+        {static_cast<std::size_t>(game.PlayerCount), game.Player.size(), layout.openPiles.size()});
+    std::size_t ply = seats; // none
+    float plyArea = 0.0f;
+    for (std::size_t p = 0; p < seats; ++p) {
+        const float a = OverlapArea(layout.openPiles[p], layout.drag);
+        if (a > 0.0f) {
+            ply = p;
+            plyArea = a;
+            break;
+        }
+    }
+
+    if (best != Target::None && !SuitPileTakes(game.SuitDeck[best], c)) {
+        best = Target::None;
+    }
+    if (ply < seats) {
+        if (ply == game.CurrentPlayer) {
+            if (best != Target::None) {
+                ply = seats;
+            }
+        } else {
+            const CardDeck& open = game.Player[ply].OpenDeck;
+            if (open.Empty() || Rank(open.Top()) != Rank(c) - 1) {
+                ply = seats;
+            }
+        }
+    }
+    if (best == Target::None) {
+        bestArea = 0.0f;
+    }
+    if (ply == seats) {
+        plyArea = 0.0f;
+    }
+
+    const auto playerTarget = static_cast<uint8_t>(Target::FirstOpen + ply);
+    if (bestArea > plyArea) {
+        return best;
+    }
+    if (plyArea > bestArea) {
+        return playerTarget;
+    }
+    if (bestArea == 0.0f) {
+        return Target::None;
+    }
+    const std::size_t cur = game.CurrentPlayer;
+    const int currentHolds = cur < game.Player.size() ? game.Player[cur].CardsHeld() : 0;
+    return game.Player[ply].CardsHeld() < currentHolds ? playerTarget : best;
+}
+
+std::vector<uint8_t> TipTargets(const GameInfo& game) {
+    std::vector<uint8_t> targets;
+    if (!game.ShowTip) {
+        return targets;
+    }
+    for (uint8_t s = 0; s < 4; ++s) {
+        if (game.SuitCanTake[s]) {
+            targets.push_back(s);
+        }
+    }
+    const std::size_t seats = std::min<std::size_t>(game.PlayerCount, game.Player.size());
+    for (std::size_t p = 0; p < seats; ++p) {
+        if (game.Player[p].CanTake) {
+            targets.push_back(static_cast<uint8_t>(Target::FirstOpen + p));
+        }
+    }
+    return targets;
+}
+
+} // namespace korvane

@@ -35,8 +35,12 @@ private:
 inline constexpr uint8_t EmptySlot = 52;   // an unused slot of a pile
 inline constexpr uint8_t NoCard = 255;     // nothing in hand
 inline constexpr uint8_t CardsInPack = 52; // a pile can never hold more
-constexpr int Rank(uint8_t code) { return code >> 2; }
-constexpr int Suit(uint8_t code) { return code % 4; }
+constexpr int Rank(uint8_t code) {
+    return code >> 2;
+}
+constexpr int Suit(uint8_t code) {
+    return code % 4;
+}
 
 // A pile. Card(0)..Card(Count-1) are cards; every other slot holds EmptySlot.
 // Open piles and suit piles are stacks (top is Card(Count-1)); a closed pile is a queue whose
@@ -78,12 +82,12 @@ struct PlayerInfo {
 
 // GameState values.
 namespace State {
-inline constexpr uint8_t Playing = 0;     // a turn in progress, the open pile's top in hand
-inline constexpr uint8_t Turned = 1;      // a card of the closed pile is in hand
-inline constexpr uint8_t PlayedOn = 2;    // the turned card went away; behaves like Playing
-inline constexpr uint8_t Penalty = 128;   // penalty cards are being handed over
-inline constexpr uint8_t Dealt = 254;     // players chosen, play not yet open
-inline constexpr uint8_t NoGame = 255;    // nothing to play
+inline constexpr uint8_t Playing = 0;   // a turn in progress, the open pile's top in hand
+inline constexpr uint8_t Turned = 1;    // a card of the closed pile is in hand
+inline constexpr uint8_t PlayedOn = 2;  // the turned card went away; behaves like Playing
+inline constexpr uint8_t Penalty = 128; // penalty cards are being handed over
+inline constexpr uint8_t Dealt = 254;   // players chosen, play not yet open
+inline constexpr uint8_t NoGame = 255;  // nothing to play
 } // namespace State
 
 // The game record. Field order and widths follow the saved-game layout.
@@ -92,8 +96,8 @@ struct GameInfo {
     uint8_t PlayerCount = 0;
     uint8_t CurrentPlayer = 0;
     uint8_t DeckBack = 54;
-    std::array<int16_t, 2> MoveStep{15, 15};  // [0] human flights, [1] computer flights
-    std::array<int16_t, 2> MoveSpeed{1, 1};   // pause after each step, in milliseconds
+    std::array<int16_t, 2> MoveStep{15, 15}; // [0] human flights, [1] computer flights
+    std::array<int16_t, 2> MoveSpeed{1, 1};  // pause after each step, in milliseconds
     uint8_t GameState = State::NoGame;
     std::array<Bool16, 4> SuitCanTake{};
     Bool16 MoveAvailable;

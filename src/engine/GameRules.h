@@ -19,6 +19,7 @@
 #include "engine/mdlGlobal.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace korvane {
@@ -59,13 +60,19 @@ public:
     void HumanDrop(uint8_t t, bool flewToTarget);
     // Replaces the game with one read from a file (already checked) and lets play go on.
     void OpenGame(const GameInfo& loaded);
-    // The window is closing: whatever runs stops.
+    // Ends the game on the table without a question (the simulator's move cap): whatever runs
+    // for it stops, and the table is empty.
+    void EndGame();
+    // The window is closing: whatever runs stops, and nothing starts again.
     void Shutdown();
 
     // ---- Re-entry ----
 
     uint64_t Epoch() const { return epoch_; }
     bool Abandoned(uint64_t epoch) const { return epoch != epoch_; }
+    // True while the innermost running entry point works for a game that has been replaced:
+    // a flight asked for by the rules should stop at once.
+    bool RunningMoveAbandoned() const { return activeEpoch_ != epoch_; }
     bool MoveInProgress() const { return moveDepth_ > 0; }
 
     // Marks a move in progress for its lifetime. The window holds one around a drop's flight.
@@ -97,7 +104,7 @@ public:
 
 private:
     void RunDriver();
-    void PlayComputerMoves();
+    void PlayComputerTurn();
     uint8_t ChooseTarget();
     void DropAfterFlight(uint8_t t, bool flewToTarget);
     // Starts a new epoch: the running move and driver stop.
@@ -105,7 +112,8 @@ private:
     // Throws Unwind when the game the running entry point works for was replaced meanwhile.
     // Called after every display operation that may run the event loop.
     void Checkpoint() const;
-    template <typename F> void Entry(F&& body);
+    // Runs an entry point's body for the current game and absorbs its unwinding.
+    void Entry(const std::function<void()>& body);
 
     struct Unwind {};
 
@@ -119,6 +127,7 @@ private:
     // While a penalty is handed over: the state it will return to.
     uint8_t stateBeforePenalty_ = State::Playing;
     bool finishing_ = false;
+    bool shutDown_ = false;
 };
 
 } // namespace korvane

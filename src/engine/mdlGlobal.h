@@ -15,7 +15,8 @@ namespace korvane {
 // program uses the clock; tests and the simulator pass a fixed sequence so that games replay.
 using SeedSource = std::function<uint32_t()>;
 SeedSource ClockSeed();
-SeedSource FixedSeed(uint32_t seed); // the same seed every time it is asked
+SeedSource FixedSeed(uint32_t seed);     // the same seed every time it is asked
+SeedSource SeedSequence(uint32_t first); // a new seed each time, the same sequence every run
 
 class mdlGlobal {
 public:

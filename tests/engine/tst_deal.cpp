@@ -1,0 +1,180 @@
+#include "RecordingDisplay.h"
+#include "engine/GameRules.h"
+
+#include <QTest>
+#include <set>
+
+using namespace korvane;
+using namespace korvane::test;
+
+namespace {
+std::multiset<int> AllCodes(const GameInfo& G) {
+    std::multiset<int> codes;
+    auto add = [&](const CardDeck& d) {
+        for (int i = 0; i < d.Count; ++i)
+            codes.insert(d.Card[static_cast<std::size_t>(i)]);
+    };
+    for (const auto& s : G.SuitDeck)
+        add(s);
+    for (std::size_t p = 0; p < G.PlayerCount; ++p) {
+        add(G.Player[p].CloseDeck);
+        add(G.Player[p].OpenDeck);
+    }
+    return codes;
+}
+} // namespace
+
+class TestDeal : public QObject {
+    Q_OBJECT
+private slots:
+    void randomIntStaysInRangeAndCoversIt() {
+        mdlGlobal g(FixedSeed(7));
+        for (int i = 0; i < 1000; ++i)
+            QCOMPARE(g.RandomInt(0, 0), 0);
+        std::set<int> seen;
+        for (int i = 0; i < 2000; ++i) {
+            const int v = g.RandomInt(54, 65);
+            QVERIFY(v >= 54 && v <= 65);
+            seen.insert(v);
+        }
+        QCOMPARE(seen.size(), std::size_t(12));
+        for (int i = 0; i < 1000; ++i) {
+            const int v = g.RandomInt(-3, 3);
+            QVERIFY(v >= -3 && v <= 3);
+        }
+    }
+
+    void sameSeedSameNumbers() {
+        mdlGlobal a(FixedSeed(99)), b(FixedSeed(99));
+        for (int i = 0; i < 100; ++i)
+            QCOMPARE(a.RandomInt(0, 51), b.RandomInt(0, 51));
+    }
+
+    void defaultsDrawACardBack() {
+        mdlGlobal g(SeedSequence(3));
+        std::set<int> backs;
+        for (int i = 0; i < 200; ++i) {
+            g.SetDefaults();
+            QVERIFY(g.Game.DeckBack >= FirstBack && g.Game.DeckBack <= LastBack);
+            backs.insert(g.Game.DeckBack);
+            QCOMPARE(g.Game.GameState, State::NoGame);
+            QCOMPARE(g.CardWidth, 71);
+            QCOMPARE(g.CardHeight, 96);
+        }
+        QVERIFY(backs.size() > 1);
+    }
+
+    void threePlayersFromSeatOne() {
+        mdlGlobal g(FixedSeed(1));
+        SeatPlayers(g.Game, 3);
+        g.Game.CurrentPlayer = 1;
+        g.ShuffleAndDeal();
+        QCOMPARE(g.Game.Player[1].CloseDeck.Count, 18);
+        QCOMPARE(g.Game.Player[2].CloseDeck.Count, 17);
+        QCOMPARE(g.Game.Player[0].CloseDeck.Count, 17);
+        std::multiset<int> expected;
+        for (int c = 0; c < 52; ++c)
+            expected.insert(c);
+        QCOMPARE(AllCodes(g.Game), expected);
+    }
+
+    void eightPlayersFromSeatSix() {
+        mdlGlobal g(FixedSeed(2));
+        SeatPlayers(g.Game, 8);
+        g.Game.CurrentPlayer = 6;
+        g.ShuffleAndDeal();
+        for (int p : {6, 7, 0, 1})
+            QCOMPARE(g.Game.Player[static_cast<std::size_t>(p)].CloseDeck.Count, 7);
+        for (int p : {2, 3, 4, 5})
+            QCOMPARE(g.Game.Player[static_cast<std::size_t>(p)].CloseDeck.Count, 6);
+    }
+
+    void shuffleDependsOnTheSeed() {
+        mdlGlobal a(FixedSeed(1)), b(FixedSeed(2));
+        SeatPlayers(a.Game, 4);
+        SeatPlayers(b.Game, 4);
+        a.ShuffleAndDeal();
+        b.ShuffleAndDeal();
+        QVERIFY(a.Game.Player[0].CloseDeck != b.Game.Player[0].CloseDeck);
+    }
+
+    void newRoundKeepsPlayersAndClearsTheTable() {
+        mdlGlobal g(FixedSeed(5));
+        SeatPlayers(g.Game, 5, {0, 3});
+        g.Game.Player[2].Lost = 3;
+        Put(g.Game.SuitDeck[1], {1, 5});
+        Put(g.Game.Player[4].OpenDeck, {30});
+        g.Game.MistakeMade = true;
+        g.Game.MoveAvailable = true;
+        g.NewRound();
+        QCOMPARE(g.Game.GameState, State::Dealt);
+        QVERIFY(g.Game.CurrentPlayer < 5);
+        QCOMPARE(g.Game.Player[2].Lost, 3);
+        QVERIFY(!g.Game.Player[0].Computer && g.Game.Player[1].Computer);
+        QCOMPARE(g.Game.Player[3].TrimmedName(), std::string("Player 4"));
+        QVERIFY(!g.Game.MistakeMade && !g.Game.MoveAvailable);
+        for (const auto& s : g.Game.SuitDeck)
+            QVERIFY(s.Empty());
+        for (const auto& p : g.Game.Player)
+            QVERIFY(p.OpenDeck.Empty() && p.CloseDeck.Count >= 10);
+        QCOMPARE(AllCodes(g.Game).size(), std::size_t(52));
+    }
+
+    void newGameDealsPaintsThenOpensPlay() {
+        mdlGlobal g(SeedSequence(11));
+        g.SetDefaults();
+        RecordingDisplay view(g);
+        GameRules rules(g, view);
+        view.players = [](GameInfo& G) { SeatPlayers(G, 4, {0, 1, 2, 3}); };
+        rules.mnGameNew_Click();
+
+        QCOMPARE(g.Game.GameState, State::Playing);
+        QCOMPARE(g.Game.PlayerCount, 4);
+        std::vector<std::string> order;
+        for (const Call& c : view.log)
+            if (c.op == "AskPlayers" || c.op == "SetCaption" || c.op == "Form_Resize" ||
+                c.op == "PaintForm" || c.op == "GiveTip")
+                order.push_back(c.op);
+        // All seats human: play opens with the tip for the first player.
+        QCOMPARE(order, (std::vector<std::string>{"AskPlayers", "SetCaption", "Form_Resize",
+                                                  "PaintForm", "GiveTip"}));
+        QCOMPARE(view.Calls("SetCaption").front().args, std::vector<int>{1});
+    }
+
+    void newGameCancelledWithNoGameLeavesAnEmptyTable() {
+        mdlGlobal g(FixedSeed(1));
+        g.SetDefaults();
+        RecordingDisplay view(g);
+        GameRules rules(g, view);
+        view.players = [](GameInfo& G) { ResetGame(G); };
+        rules.mnGameNew_Click();
+        QCOMPARE(g.Game.PlayerCount, 0);
+        QCOMPARE(g.Game.GameState, State::NoGame);
+        QCOMPARE(view.Calls("SetCaption").size(), std::size_t(1));
+        QCOMPARE(view.Calls("SetCaption").front().args, std::vector<int>{0});
+        QCOMPARE(view.Count("PaintForm"), 0);
+    }
+
+    void newGameCancelledDuringAGameChangesNothing() {
+        mdlGlobal g(SeedSequence(4));
+        g.SetDefaults();
+        RecordingDisplay view(g);
+        GameRules rules(g, view);
+        view.players = [](GameInfo& G) { SeatPlayers(G, 3, {0, 1, 2}); };
+        rules.mnGameNew_Click();
+        const GameInfo before = g.Game;
+
+        view.players = [](GameInfo&) {}; // the dialog cancelled during play writes nothing
+        view.Clear();
+        rules.mnGameNew_Click();
+        QCOMPARE(g.Game.GameState, before.GameState);
+        QCOMPARE(g.Game.CurrentPlayer, before.CurrentPlayer);
+        for (std::size_t p = 0; p < 3; ++p)
+            QCOMPARE(g.Game.Player[p].CloseDeck, before.Player[p].CloseDeck);
+        QCOMPARE(view.Count("PaintForm"), 0);
+        QCOMPARE(view.Count("SetCaption"), 0);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestDeal)
+#include "tst_deal.moc"

@@ -1,0 +1,150 @@
+#include "engine/GameRecord.h"
+
+#include <QTest>
+
+using namespace korvane;
+
+namespace {
+bool Invariant(const CardDeck& d) {
+    for (int i = 0; i < 53; ++i) {
+        const bool card = d.Card[static_cast<std::size_t>(i)] < 52;
+        if (card != (i < d.Count))
+            return false;
+    }
+    return true;
+}
+CardDeck Of(std::initializer_list<int> cards) {
+    CardDeck d;
+    for (int c : cards)
+        d.Card[d.Count++] = static_cast<uint8_t>(c);
+    return d;
+}
+} // namespace
+
+class TestPiles : public QObject {
+    Q_OBJECT
+private slots:
+    void clearedPileIsEmptyEverywhere() {
+        CardDeck d = Of({1, 2, 3});
+        ClearDeck(d);
+        QCOMPARE(d.Count, 0);
+        for (uint8_t slot : d.Card)
+            QCOMPARE(slot, EmptySlot);
+    }
+
+    void moveTopCardTakesTheLastAndAppends() {
+        CardDeck a = Of({5, 9, 13});
+        CardDeck b = Of({40});
+        MoveTopCard(a, b);
+        QCOMPARE(a, Of({5, 9}));
+        QCOMPARE(b, Of({40, 13}));
+        QVERIFY(Invariant(a) && Invariant(b));
+    }
+
+    void moveFirstCardTakesTheFirstAndShifts() {
+        CardDeck a = Of({5, 9, 13});
+        CardDeck b;
+        MoveFirstCard(a, b);
+        QCOMPARE(a, Of({9, 13}));
+        QCOMPARE(b, Of({5}));
+        QVERIFY(Invariant(a));
+
+        CardDeck one = Of({7});
+        MoveFirstCard(one, b);
+        QCOMPARE(one.Count, 0);
+        QCOMPARE(one.Card[0], EmptySlot);
+        QVERIFY(Invariant(one));
+    }
+
+    void moveFirstCardFromAFullPack() {
+        CardDeck full;
+        for (int i = 0; i < 52; ++i)
+            full.Card[full.Count++] = static_cast<uint8_t>(i);
+        CardDeck b;
+        MoveFirstCard(full, b);
+        QCOMPARE(full.Count, 51);
+        QCOMPARE(full.Card[0], 1);
+        QCOMPARE(full.Card[50], 51);
+        QVERIFY(Invariant(full));
+    }
+
+    void moveWholeDeckKeepsTheOrder() {
+        CardDeck open = Of({3, 22, 51});
+        CardDeck closed;
+        MoveWholeDeck(open, closed);
+        QCOMPARE(closed, Of({3, 22, 51}));
+        QCOMPARE(closed.Card[0], 3);
+        QCOMPARE(open.Count, 0);
+        QVERIFY(Invariant(open));
+    }
+
+    void cardCodes() {
+        QCOMPARE(Rank(51), 12);
+        QCOMPARE(Suit(51), 3);
+        QCOMPARE(Rank(3), 0);
+        QCOMPARE(Suit(46), 2);
+    }
+
+    void booleansAreSixteenBitsTrueMinusOne() {
+        static_assert(sizeof(Bool16) == 2);
+        QCOMPARE(Bool16(true).Raw(), int16_t(-1));
+        QCOMPARE(Bool16(false).Raw(), int16_t(0));
+        QVERIFY(Bool16::FromRaw(1));
+        QVERIFY(Bool16::FromRaw(0x4000));
+        QVERIFY(!Bool16::FromRaw(0));
+    }
+
+    void namesArePaddedAndShownTrimmed() {
+        PlayerInfo p;
+        p.SetName("  Tovan  ");
+        QCOMPARE(p.Name.size(), NameLength);
+        QCOMPARE(p.TrimmedName(), std::string("Tovan"));
+        p.SetName(std::string(300, 'x'));
+        QCOMPARE(p.Name, std::string(NameLength, 'x'));
+        p.SetName("");
+        QCOMPARE(p.TrimmedName(), std::string());
+    }
+
+    void defaultsOfTheRecord() {
+        const GameInfo g;
+        QCOMPARE(g.PlayerCount, 0);
+        QCOMPARE(g.GameState, State::NoGame);
+        QCOMPARE(g.MoveStep[0], 15);
+        QCOMPARE(g.MoveStep[1], 15);
+        QCOMPARE(g.MoveSpeed[0], 1);
+        QCOMPARE(g.MoveSpeed[1], 1);
+        QCOMPARE(g.TotalKorvane, 1);
+        QVERIFY(!g.KorvanePerTurn && !g.MistakeMade);
+        QVERIFY(g.OutlineDrag && g.ShowTip && g.LastChance && g.StraightPath);
+        QCOMPARE(g.PathPoints, 2);
+        for (const CardDeck& s : g.SuitDeck)
+            QVERIFY(s.Empty() && Invariant(s));
+    }
+
+    void resetGameKeepsNamesAndModes() {
+        GameInfo g;
+        g.PlayerCount = 3;
+        g.Player.resize(3);
+        g.Player[1].SetName("Rilka");
+        g.Player[1].Computer = true;
+        g.Player[1].Lost = 4;
+        g.Player[1].OpenDeck = Of({12});
+        g.SuitDeck[2] = Of({2});
+        g.CurrentPlayer = 2;
+        g.GameState = State::Playing;
+        g.MistakeMade = true;
+        ResetGame(g);
+        QCOMPARE(g.PlayerCount, 0);
+        QCOMPARE(g.CurrentPlayer, 0);
+        QCOMPARE(g.GameState, State::NoGame);
+        QVERIFY(!g.MistakeMade);
+        QCOMPARE(g.Player.size(), std::size_t(3));
+        QCOMPARE(g.Player[1].TrimmedName(), std::string("Rilka"));
+        QVERIFY(g.Player[1].Computer);
+        QCOMPARE(g.Player[1].Lost, 0);
+        QVERIFY(g.Player[1].OpenDeck.Empty() && g.SuitDeck[2].Empty());
+    }
+};
+
+QTEST_APPLESS_MAIN(TestPiles)
+#include "tst_piles.moc"

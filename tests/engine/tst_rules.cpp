@@ -1,0 +1,279 @@
+#include "Table.h"
+
+#include <QTest>
+#include <set>
+
+using namespace korvane;
+using namespace korvane::test;
+
+class TestRules : public QObject {
+    Q_OBJECT
+private slots:
+    void suitPilesTakeTheirSuitFromTheAce() {
+        Table t;
+        t.G().CurrentPlayer = 0;
+        Put(t.G().SuitDeck[1], {C(0, 1), C(1, 1)});
+        Put(t.G().SuitDeck[2], {C(0, 2), C(1, 2), C(2, 2), C(3, 2), C(4, 2), C(5, 2), C(6, 2),
+                                C(7, 2), C(8, 2), C(9, 2), C(10, 2), C(11, 2)});
+        for (int h = 0; h < 52; ++h) {
+            Put(t.P(0).OpenDeck, {h});
+            t.g.FindMoves();
+            QCOMPARE(bool(t.G().SuitCanTake[0]), h == C(0, 0));
+            QCOMPARE(bool(t.G().SuitCanTake[1]), h == C(2, 1));
+            QCOMPARE(bool(t.G().SuitCanTake[2]), h == 50); // the King on the Queen (46)
+            QCOMPARE(bool(t.G().SuitCanTake[3]), h == 3);
+        }
+    }
+
+    void openPilesTakeOneRankHigherInAnySuit() {
+        Table t(4);
+        t.G().CurrentPlayer = 1;
+        Put(t.P(0).OpenDeck, {C(6, 2)}); // a Seven
+        Put(t.P(2).OpenDeck, {C(0, 0)}); // an Ace
+        Put(t.P(1).OpenDeck, {C(5, 3)}); // the mover's own pile shows a Six
+        for (int suit = 0; suit < 4; ++suit) {
+            Put(t.P(1).OpenDeck, {C(5, 3), C(7, suit)}); // an Eight in hand
+            t.g.FindMoves();
+            QVERIFY(t.P(0).CanTake);
+            QVERIFY(!t.P(2).CanTake && !t.P(3).CanTake);
+            QVERIFY(t.G().MoveAvailable);
+        }
+        Put(t.P(1).OpenDeck, {C(7, 0), C(6, 1)}); // a Seven on a Seven: nothing
+        t.g.FindMoves();
+        QVERIFY(!t.P(0).CanTake && !t.G().MoveAvailable);
+        Put(t.P(1).OpenDeck, {C(1, 0)}); // a Two goes on the Ace
+        t.g.FindMoves();
+        QVERIFY(t.P(2).CanTake);
+        // The own pile is never a target, even when its rank would fit.
+        Put(t.P(1).OpenDeck, {C(4, 0), C(5, 0)});
+        Put(t.P(0).OpenDeck, {});
+        t.g.FindMoves();
+        QVERIFY(!t.P(1).CanTake);
+    }
+
+    void theTurnedCardIsTheCardInHand() {
+        Table t;
+        t.G().CurrentPlayer = 0;
+        Put(t.P(0).OpenDeck, {C(9, 0)});
+        Put(t.P(0).CloseDeck, {C(0, 3), C(4, 4 % 4)});
+        t.G().GameState = State::Turned;
+        t.g.FindMoves();
+        QVERIFY(t.G().SuitCanTake[3]);
+        t.G().GameState = State::Playing;
+        t.g.FindMoves();
+        QVERIFY(!t.G().MoveAvailable);
+    }
+
+    void nothingInHandNothingMarked() {
+        Table t;
+        t.G().CurrentPlayer = 2;
+        t.G().SuitCanTake[1] = true;
+        t.g.FindMoves();
+        QVERIFY(!t.G().MoveAvailable && !t.G().SuitCanTake[1]);
+        // With no game the marks are left as they are.
+        t.G().GameState = State::NoGame;
+        t.G().SuitCanTake[1] = true;
+        t.g.FindMoves();
+        QVERIFY(t.G().SuitCanTake[1]);
+    }
+
+    void transferOfTheOpenTop() {
+        Table t;
+        t.G().CurrentPlayer = 1;
+        Put(t.P(1).OpenDeck, {C(4, 1), C(0, 2)});
+        Put(t.P(1).CloseDeck, {C(8, 0)});
+        QVERIFY(t.rules.TransferCard(2));
+        QCOMPARE(t.G().SuitDeck[2].Top(), C(0, 2));
+        QCOMPARE(t.P(1).OpenDeck.Count, 1);
+        QCOMPARE(t.view.Calls("PaintSuit").back().args, (std::vector<int>{2, 0}));
+
+        // Onto his own pile: nothing changes and nothing counts as moved.
+        QVERIFY(!t.rules.TransferCard(11));
+        QCOMPARE(t.P(1).OpenDeck.Count, 1);
+        QCOMPARE(t.P(1).OpenDeck.Top(), C(4, 1));
+
+        // A code naming no pile moves nothing.
+        QVERIFY(!t.rules.TransferCard(9));
+        QVERIFY(!t.rules.TransferCard(13)); // only three seats
+        QCOMPARE(t.P(1).OpenDeck.Count, 1);
+        QCOMPARE(t.view.Calls("HideDragPic").size(), std::size_t(4));
+    }
+
+    void transferOfATurnedCardToAnOpponent() {
+        Table t;
+        t.G().CurrentPlayer = 0;
+        Put(t.P(0).CloseDeck, {C(5, 3), C(9, 9 % 4)});
+        Put(t.P(2).OpenDeck, {C(4, 0)});
+        t.G().GameState = State::Turned;
+        QVERIFY(t.rules.TransferCard(12));
+        QCOMPARE(t.P(2).OpenDeck.Top(), C(5, 3));
+        QCOMPARE(t.P(0).CloseDeck.Count, 1);
+        QCOMPARE(t.P(0).CloseDeck.Card[0], C(9, 1));
+        QCOMPARE(t.view.Calls("PrintLabel").front().args, std::vector<int>{2});
+    }
+
+    void playingAwayKeepsTheTurn() {
+        Table t;
+        t.G().CurrentPlayer = 0;
+        Put(t.P(0).CloseDeck, {C(0, 1), C(7, 2)});
+        t.G().GameState = State::Turned;
+        QVERIFY(t.rules.TransferCard(1));
+        QVERIFY(!t.rules.NextPlayer(1));
+        QCOMPARE(t.G().GameState, State::PlayedOn);
+        QCOMPARE(t.G().CurrentPlayer, 0);
+    }
+
+    void theTurnedCardOnTheOwnPilePassesTheTurn() {
+        Table t;
+        t.G().CurrentPlayer = 2;
+        Put(t.P(2).CloseDeck, {C(9, 1), C(7, 2)});
+        Put(t.P(0).CloseDeck, {C(3, 3)});
+        t.G().GameState = State::Turned;
+        QVERIFY(t.rules.TransferCard(12));
+        QVERIFY(t.rules.NextPlayer(12));
+        QCOMPARE(t.G().CurrentPlayer, 0); // wraps round to the first seat
+        QCOMPARE(t.G().GameState, State::Playing);
+    }
+
+    void theTurnSkipsPlayersWhoAreOut() {
+        Table t(5);
+        t.G().CurrentPlayer = 1;
+        Put(t.P(1).CloseDeck, {C(2, 2)});
+        Put(t.P(4).OpenDeck, {C(3, 2)});
+        Put(t.P(0).CloseDeck, {C(5, 1)});
+        QVERIFY(t.rules.NextPlayer(11));
+        QCOMPARE(t.G().CurrentPlayer, 4);
+    }
+
+    void theLastCardPassesTheTurn() {
+        Table t;
+        t.G().CurrentPlayer = 0;
+        Put(t.P(0).OpenDeck, {C(0, 0)});
+        Put(t.P(1).CloseDeck, {C(5, 1)});
+        Put(t.P(2).CloseDeck, {C(6, 1)});
+        QVERIFY(t.rules.TransferCard(0));
+        QVERIFY(t.rules.NextPlayer(0));
+        QCOMPARE(t.G().CurrentPlayer, 1);
+    }
+
+    void theLastChanceGivesTheLastHolderOneMoreTurn() {
+        Table t;
+        t.G().LastChance = true;
+        t.G().CurrentPlayer = 1;
+        Put(t.P(1).OpenDeck, {C(0, 0)});
+        Put(t.P(2).CloseDeck, {C(5, 1), C(8, 2)});
+        QVERIFY(t.rules.TransferCard(0));
+        QVERIFY(t.rules.NextPlayer(0));
+        QCOMPARE(t.G().CurrentPlayer, 2);
+        QCOMPARE(t.G().GameState, State::Playing);
+        QCOMPARE(t.view.Count("AskPlayAgain"), 0);
+
+        // When he passes the turn in turn, the game ends with him the loser.
+        t.G().GameState = State::Turned;
+        QVERIFY(t.rules.TransferCard(12));
+        QVERIFY(t.rules.NextPlayer(12));
+        QCOMPARE(t.view.messages, std::vector<std::string>{"Player 3 lost this game."});
+    }
+
+    void withoutTheLastChanceTheGameEndsAtOnce() {
+        Table t;
+        t.G().LastChance = false;
+        t.G().CurrentPlayer = 1;
+        Put(t.P(1).OpenDeck, {C(0, 0)});
+        Put(t.P(2).CloseDeck, {C(5, 1), C(8, 2)});
+        t.P(2).Lost = 1;
+        t.view.playAgain = {true};
+        QVERIFY(t.rules.TransferCard(0));
+        QVERIFY(t.rules.NextPlayer(0));
+        QCOMPARE(t.view.messages, std::vector<std::string>{"Player 3 lost this game."});
+        // Played again: same players, tallies kept and counted, a new deal under way.
+        QCOMPARE(t.P(2).Lost, 2);
+        QCOMPARE(t.G().PlayerCount, 3);
+        QCOMPARE(t.G().GameState, State::Playing);
+        int cards = 0;
+        for (int p = 0; p < 3; ++p)
+            cards += t.P(p).CloseDeck.Count;
+        QCOMPARE(cards, 52);
+    }
+
+    void nobodyLostWhenTheLastHolderEmptiesHisHand() {
+        Table t;
+        t.G().CurrentPlayer = 0;
+        Put(t.P(0).OpenDeck, {C(1, 3)});
+        Put(t.G().SuitDeck[3], {C(0, 3)});
+        Put(t.G().SuitDeck[0], {C(0, 0), C(1, 0)});
+        QVERIFY(t.rules.TransferCard(3));
+        QVERIFY(t.rules.NextPlayer(3));
+        QCOMPARE(t.view.messages, std::vector<std::string>{"Nobody lost this game!!!"});
+        for (int p = 0; p < 3; ++p)
+            QCOMPARE(t.P(p).Lost, 0);
+        // "No": the card show flies each card of the suit piles, then the table is cleared.
+        QCOMPARE(t.view.Count("HidePlayerFrames"), 1);
+        const auto show = t.view.Calls("CardShowFlight");
+        QCOMPARE(show.size(), std::size_t(4));
+        std::multiset<int> flown;
+        for (const Call& c : show)
+            flown.insert(c.args[1]);
+        QCOMPARE(flown, (std::multiset<int>{C(0, 0), C(1, 0), C(0, 3), C(1, 3)}));
+        QCOMPARE(t.G().PlayerCount, 0);
+        QCOMPARE(t.G().GameState, State::NoGame);
+        QCOMPARE(t.view.Calls("SetCaption").back().args, std::vector<int>{0});
+    }
+
+    void theCardShowTakesTopCardsFirst() {
+        Table t;
+        t.G().CurrentPlayer = 0;
+        Put(t.G().SuitDeck[1], {C(0, 1), C(1, 1), C(2, 1)});
+        Put(t.P(1).OpenDeck, {C(3, 3)});
+        t.rules.NextPlayer(10); // player 0 holds nothing; only player 1 does
+        t.G().LastChance = false;
+        t.rules.NextPlayer(11);
+        std::vector<int> suit1;
+        for (const Call& c : t.view.Calls("CardShowFlight"))
+            suit1.push_back(c.args[1]);
+        QCOMPARE(suit1, (std::vector<int>{C(2, 1), C(1, 1), C(0, 1)}));
+    }
+
+    void closedPileClickTurnsACard() {
+        Table t;
+        t.G().CurrentPlayer = 1;
+        Put(t.P(1).CloseDeck, {C(9, 0), C(3, 1)});
+        t.rules.picCloseDeck_Click(1);
+        QCOMPARE(t.G().GameState, State::Turned);
+        QCOMPARE(t.view.Calls("SetDragPic").back().args, (std::vector<int>{1, 20, C(9, 0)}));
+        QCOMPARE(t.P(1).CloseDeck.Count, 2); // stays in the pile until it is played
+
+        // A second click while a card is turned does nothing.
+        t.view.Clear();
+        t.rules.picCloseDeck_Click(1);
+        QVERIFY(t.view.log.empty());
+        // Nor does a click on another player's pile.
+        t.G().GameState = State::Playing;
+        t.rules.picCloseDeck_Click(2);
+        QVERIFY(t.view.log.empty());
+    }
+
+    void closedPileClickOnAnEmptyPileTurnsTheOpenPileOver() {
+        Table t;
+        t.G().CurrentPlayer = 0;
+        Put(t.P(0).OpenDeck, {C(9, 0), C(3, 1), C(12, 2)});
+        t.rules.picCloseDeck_Click(0);
+        QCOMPARE(t.G().GameState, State::Playing);
+        QCOMPARE(t.P(0).OpenDeck.Count, 0);
+        QCOMPARE(t.P(0).CloseDeck.Count, 3);
+        QCOMPARE(t.P(0).CloseDeck.Card[0], C(9, 0)); // the first laid is the next to turn
+        QCOMPARE(t.view.Calls("SetBusyPointer").size(), std::size_t(2));
+        QCOMPARE(t.view.Count("GiveKorvane"), 0);
+    }
+
+    void computerSeatsAreNotClickedByPeople() {
+        Table t(3, {0});
+        t.G().CurrentPlayer = 1;
+        Put(t.P(1).CloseDeck, {C(9, 0)});
+        t.rules.picCloseDeck_Click(1);
+        QCOMPARE(t.G().GameState, State::Playing);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestRules)
+#include "tst_rules.moc"

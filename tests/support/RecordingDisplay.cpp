@@ -1,0 +1,64 @@
+#include "RecordingDisplay.h"
+
+#include <algorithm>
+
+namespace korvane::test {
+
+std::vector<Call> RecordingDisplay::Calls(const std::string& op) const {
+    std::vector<Call> out;
+    std::copy_if(log.begin(), log.end(), std::back_inserter(out),
+                 [&](const Call& c) { return c.op == op; });
+    return out;
+}
+
+void RecordingDisplay::Record(std::string op, std::vector<int> args) {
+    log.push_back({std::move(op), std::move(args)});
+    if (onCall) {
+        const Call last = log.back();
+        onCall(last);
+    }
+}
+
+bool RecordingDisplay::AnimateMove(uint8_t toPly) {
+    Record("AnimateMove", {toPly});
+    return toPly != Target::None;
+}
+
+void RecordingDisplay::AskPlayers() {
+    Record("AskPlayers", {});
+    if (players) {
+        players(g_.Game);
+        return;
+    }
+    SeatPlayers(g_.Game, defaultPlayers);
+}
+
+bool RecordingDisplay::AskPlayAgain(const std::string& message) {
+    messages.push_back(message);
+    Record("AskPlayAgain", {});
+    if (playAgain.empty())
+        return false;
+    const bool answer = playAgain.front();
+    playAgain.pop_front();
+    return answer;
+}
+
+TableDisplay::Answer RecordingDisplay::AskSwitchMode(uint8_t Index, bool toComputer) {
+    Record("AskSwitchMode", {Index, toComputer ? 1 : 0});
+    return switchAnswer;
+}
+
+void SeatPlayers(GameInfo& G, int n, std::vector<int> humans) {
+    if (G.PlayerCount != n) {
+        G.Player.assign(static_cast<std::size_t>(n), PlayerInfo{});
+        G.PlayerCount = static_cast<uint8_t>(n);
+    }
+    for (int i = 0; i < n; ++i) {
+        auto& p = G.Player[static_cast<std::size_t>(i)];
+        p.SetName("Player " + std::to_string(i + 1));
+        p.Computer = std::find(humans.begin(), humans.end(), i) == humans.end();
+    }
+    G.GameState = State::Dealt;
+}
+
+} // namespace korvane::test

@@ -1,0 +1,30 @@
+// A table for rule tests: a game record, a recording display and the rules over them, with
+// positions laid out by hand.
+#pragma once
+
+#include "RecordingDisplay.h"
+
+#include <algorithm>
+
+namespace korvane::test {
+
+struct Table {
+    explicit Table(int players = 3, std::vector<int> humans = {0, 1, 2, 3, 4, 5, 6, 7},
+                   uint32_t seed = 1)
+        : g(SeedSequence(seed)), view(g), rules(g, view) {
+        g.SetDefaults();
+        humans.erase(
+            std::remove_if(humans.begin(), humans.end(), [&](int h) { return h >= players; }),
+            humans.end());
+        SeatPlayers(g.Game, players, humans);
+        G().GameState = State::Playing;
+    }
+    GameInfo& G() { return g.Game; }
+    PlayerInfo& P(int i) { return g.Game.Player[static_cast<std::size_t>(i)]; }
+
+    mdlGlobal g;
+    RecordingDisplay view;
+    GameRules rules;
+};
+
+} // namespace korvane::test

@@ -61,12 +61,12 @@ const QPixmap& PictureBox::image() {
     return image_;
 }
 
-void PictureBox::paintEvent(QPaintEvent* event) {
+void PictureBox::paintEvent(QPaintEvent* /*event*/) {
     SyncImage();
+    // Same scale on both sides: the stored pixels are copied one to one, clipped by Qt to the
+    // region that needs it.
     QPainter p(this);
-    p.drawPixmap(event->rect(), image_,
-                 QRectF(event->rect().topLeft() * image_.devicePixelRatio(),
-                        event->rect().size() * image_.devicePixelRatio()));
+    p.drawPixmap(QPointF(0, 0), image_);
 }
 
 void PictureBox::resizeEvent(QResizeEvent* event) {

@@ -111,8 +111,10 @@ void PaintEmptyPlace(QPainter& p, const QRectF& r, QColor colour) {
     const QColor line = colour.lightness() > 160 ? colour.darker(125) : colour.lighter(150);
     p.save();
     p.setClipPath(outline);
+    // Crisp lines, wide apart: the place keeps the table's colour and still reads as a place.
+    p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(line, 1.0));
-    const qreal step = 6.0;
+    const qreal step = 8.0;
     for (qreal d = -r.height(); d < r.width(); d += step) {
         p.drawLine(QPointF(r.left() + d, r.top()), QPointF(r.left() + d + r.height(), r.bottom()));
         p.drawLine(QPointF(r.left() + d, r.bottom()), QPointF(r.left() + d + r.height(), r.top()));
@@ -270,7 +272,9 @@ void CardLibrary::PaintImage(QPainter& p, int code, QColor colour, QRectF r) {
         }
     } else if (IsBack(code)) {
         const int index = code - DrawCode::FirstBack;
-        QSvgRenderer* deck = Renderer(backs_[index]);
+        // The classic deck gives a back as well as the faces; it is read once for both.
+        Deck& back = backs_[index];
+        QSvgRenderer* deck = back.folder == faces_.folder ? Renderer(faces_) : Renderer(back);
         if (deck != nullptr && deck->elementExists(QStringLiteral("back"))) {
             deck->render(&p, QStringLiteral("back"), r);
         } else {

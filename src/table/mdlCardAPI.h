@@ -85,7 +85,6 @@ private:
     using Key = std::tuple<int, int, QRgb, int, int, qint64>;
 
     QSvgRenderer* Renderer(Deck& deck);
-    Deck* DeckFor(int code);
     QPixmap Render(int code, int mode, QColor colour, qreal dpr, QSize deviceSize);
     void PaintImage(QPainter& p, int code, QColor colour, QRectF r);
 

@@ -1,0 +1,214 @@
+#include "savedgame/SavedGameCommands.h"
+
+#include "savedgame/SavedGameFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSaveFile>
+
+#include <span>
+
+namespace korvane {
+
+namespace {
+
+const QString KvnFilter = QStringLiteral("Korvane File (.KVN) (*.KVN *.kvn)");
+const QString KvnSuffix = QStringLiteral("KVN");
+
+bool Blank(const std::string& s) {
+    return s.find_first_not_of(' ') == std::string::npos;
+}
+
+QString Shown(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+// Read-only as the user sets it: without the owner's write permission. Checked apart from
+// isWritable() because an administrator may write anything, and a save must still not replace
+// a file its owner protected.
+bool ReadOnly(const QFileInfo& info) {
+    return info.exists() && info.isFile() &&
+           (!info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner));
+}
+
+} // namespace
+
+FileChooser DialogFileChooser() {
+    return [](QWidget* parent, const FileRequest& r) -> QString {
+        QFileDialog dialog(parent, QString(), r.folder, r.filter);
+        dialog.setAcceptMode(r.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+        dialog.setFileMode(r.open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(r.suffix);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+        if (!r.preset.isEmpty())
+            dialog.selectFile(r.preset);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().constFirst();
+    };
+}
+
+MessageReporter WarningBoxReporter() {
+    return [](QWidget* parent, const QString& text) {
+        QMessageBox::warning(parent, QString::fromLatin1(AppTitle), text);
+    };
+}
+
+std::string GetFilename(QWidget* parent, mdlGlobal& g, bool OpnSv, const FileChooser& choose,
+                        const MessageReporter& report) {
+    FileRequest request;
+    request.open = OpnSv;
+    request.folder = QCoreApplication::applicationDirPath();
+    if (!OpnSv && !Blank(g.FileName))
+        request.preset = QString::fromStdString(g.FileName);
+    request.filter = KvnFilter;
+    request.suffix = KvnSuffix;
+
+    for (;;) {
+        const QString path = choose(parent, request);
+        if (path.trimmed().isEmpty())
+            return {};
+        const QFileInfo info(path);
+        if (!OpnSv && ReadOnly(info)) {
+            report(parent, QStringLiteral("\"%1\" is read-only.\nPlease choose another name.")
+                               .arg(Shown(path)));
+            request.preset = path;
+            continue;
+        }
+        g.FileTitle = info.fileName().toStdString();
+        return path.toStdString();
+    }
+}
+
+SavedGameCommands::SavedGameCommands(QWidget* parent, GameRules& rules, TableDisplay& display,
+                                     FileChooser choose, MessageReporter report)
+    : parent_(parent), rules_(rules), display_(display), choose_(std::move(choose)),
+      report_(std::move(report)) {}
+
+std::string SavedGameCommands::GetFilename(bool OpnSv) {
+    return korvane::GetFilename(parent_, rules_.Global(), OpnSv, choose_, report_);
+}
+
+void SavedGameCommands::mnGameOpen_Click() {
+    mdlGlobal& g = rules_.Global();
+    const std::string oldName = g.FileName;
+    const std::string oldTitle = g.FileTitle;
+    // A cancel leaves no current file: the game stays, but the next Save asks for a name.
+    g.FileName = GetFilename(true);
+    if (Blank(g.FileName))
+        return;
+
+    const QString path = QString::fromStdString(g.FileName);
+    auto refuse = [&](const QString& text) {
+        // The game on the table stays, and so does the file it belongs to: a later Save must
+        // not write it over the file that was refused.
+        g.FileName = oldName;
+        g.FileTitle = oldTitle;
+        report_(parent_, text);
+    };
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        refuse(QStringLiteral("The file \"%1\" could not be opened.\n\n%2")
+                   .arg(Shown(path), file.errorString()));
+        return;
+    }
+    // Whatever follows the longest record is never read.
+    const QByteArray data = file.read(static_cast<qint64>(SavedGameSize(MaxSavedPlayers)));
+    if (file.error() != QFileDevice::NoError) {
+        refuse(QStringLiteral("The file \"%1\" could not be read.\n\n%2")
+                   .arg(Shown(path), file.errorString()));
+        return;
+    }
+    file.close();
+
+    const LoadResult loaded = DecodeGame(std::span<const uint8_t>(
+        reinterpret_cast<const uint8_t*>(data.constData()), static_cast<std::size_t>(data.size())));
+    if (!loaded) {
+        refuse(QStringLiteral("The file \"%1\" is not a Korvane saved game or is damaged.\n\n(%2)")
+                   .arg(Shown(path), QString::fromStdString(loaded.reason)));
+        return;
+    }
+    rules_.OpenGame(*loaded.game);
+}
+
+void SavedGameCommands::mnGameSave_Click() {
+    mdlGlobal& g = rules_.Global();
+    const std::string oldName = g.FileName;
+    const std::string oldTitle = g.FileTitle;
+    const bool asked = Blank(g.FileName);
+    if (asked)
+        g.FileName = GetFilename(false);
+    if (Blank(g.FileName))
+        return;
+    if (!SaveRecord()) {
+        g.FileName = oldName;
+        g.FileTitle = oldTitle;
+        return;
+    }
+    if (asked)
+        RefreshCaption();
+}
+
+void SavedGameCommands::mnGameSaveAs_Click() {
+    mdlGlobal& g = rules_.Global();
+    const std::string oldName = g.FileName;
+    const std::string oldTitle = g.FileTitle;
+    g.FileName = GetFilename(false);
+    if (Blank(g.FileName))
+        return;
+    if (!SaveRecord()) {
+        g.FileName = oldName;
+        g.FileTitle = oldTitle;
+        return;
+    }
+    RefreshCaption();
+}
+
+bool SavedGameCommands::SaveRecord() {
+    const QString path = QString::fromStdString(rules_.Global().FileName);
+    auto fail = [&](const QString& why) {
+        report_(
+            parent_,
+            QStringLiteral("The game could not be saved to \"%1\".\n\n%2").arg(Shown(path), why));
+        return false;
+    };
+
+    GameInfo record = rules_.SaveableRecord();
+    // Asked whether to play again, the game is over whatever the answer: it is saved as no
+    // game, as it would be after No, rather than as a finished game with players still seated.
+    if (record.GameState == State::NoGame && record.PlayerCount > 0)
+        ResetGame(record);
+    // A file the program could not open again is worse than no file.
+    if (const std::string why = CheckGame(record); !why.empty())
+        return fail(QStringLiteral("The game on the table is not consistent (%1).")
+                        .arg(QString::fromStdString(why)));
+    const std::vector<uint8_t> bytes = EncodeGame(record);
+
+    if (ReadOnly(QFileInfo(path)))
+        return fail(QStringLiteral("The file is read-only."));
+    // Written aside and renamed over the old file only when complete, so a full disk or a
+    // crash leaves the old file whole.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    const auto size = static_cast<qint64>(bytes.size());
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return fail(why);
+    }
+    if (!file.commit())
+        return fail(file.errorString());
+    return true;
+}
+
+void SavedGameCommands::RefreshCaption() {
+    display_.SetCaption(rules_.Game().InProgress());
+}
+
+} // namespace korvane

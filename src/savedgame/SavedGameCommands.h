@@ -1,0 +1,67 @@
+// Game > Open, Save and Save As: the file dialog, reading and checking a saved game before it
+// replaces the one on the table, and writing the record so that a good file is never left half
+// overwritten.
+#pragma once
+
+#include "engine/GameRules.h"
+#include "engine/TableDisplay.h"
+#include "engine/mdlGlobal.h"
+
+#include <QString>
+
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace korvane {
+
+// What the file dialog is asked to show.
+struct FileRequest {
+    bool open = true; // the Open dialog (the file must exist), else the Save dialog
+    QString folder;   // where the dialog starts
+    QString preset;   // the file name filled in (Save with a current file)
+    QString filter;   // in Qt's form, "Korvane File (.KVN) (*.KVN *.kvn)"
+    QString suffix;   // appended to a name typed without one
+};
+
+// Shows a file dialog and returns the chosen path, "" when the user cancels. The program uses
+// QFileDialog; tests answer for the user.
+using FileChooser = std::function<QString(QWidget* parent, const FileRequest& request)>;
+// Tells the user why a command failed. The program shows a warning box.
+using MessageReporter = std::function<void(QWidget* parent, const QString& text)>;
+
+FileChooser DialogFileChooser();
+MessageReporter WarningBoxReporter();
+
+// The file dialog for Open (OpnSv true) or Save. Returns the chosen full path and stores its
+// file name in g.FileTitle; returns "" and leaves FileTitle alone on cancel. An existing
+// read-only file is refused for saving and the dialog shown again.
+std::string GetFilename(QWidget* parent, mdlGlobal& g, bool OpnSv,
+                        const FileChooser& choose = DialogFileChooser(),
+                        const MessageReporter& report = WarningBoxReporter());
+
+class SavedGameCommands {
+public:
+    SavedGameCommands(QWidget* parent, GameRules& rules, TableDisplay& display,
+                      FileChooser choose = DialogFileChooser(),
+                      MessageReporter report = WarningBoxReporter());
+
+    void mnGameOpen_Click();
+    void mnGameSave_Click();
+    void mnGameSaveAs_Click();
+
+private:
+    std::string GetFilename(bool OpnSv);
+    // Writes the game to g.FileName; on failure reports it and returns false.
+    bool SaveRecord();
+    void RefreshCaption();
+
+    QWidget* parent_;
+    GameRules& rules_;
+    TableDisplay& display_;
+    FileChooser choose_;
+    MessageReporter report_;
+};
+
+} // namespace korvane

@@ -1,0 +1,180 @@
+#include "Table.h"
+
+#include <QTest>
+
+using namespace korvane;
+using namespace korvane::test;
+
+namespace {
+// Player 0 to move with a playable open top (a Two onto player 1's Ace) and cards to turn.
+void MistakePosition(Table& t) {
+    t.G().CurrentPlayer = 0;
+    Put(t.P(0).OpenDeck, {C(1, 0)});
+    Put(t.P(0).CloseDeck, {C(9, 1), C(10, 1)});
+    Put(t.P(1).OpenDeck, {C(0, 2)});
+    Put(t.P(1).CloseDeck, {C(4, 0), C(4, 1), C(4, 2)});
+    Put(t.P(2).CloseDeck, {C(5, 0), C(5, 1)});
+}
+} // namespace
+
+class TestPenalties : public QObject {
+    Q_OBJECT
+private slots:
+    void handOverOrderAndCounts() {
+        Table t(4);
+        t.G().TotalKorvane = 3;
+        t.G().CurrentPlayer = 2;
+        Put(t.P(2).CloseDeck, {C(12, 3)});
+        Put(t.P(0).CloseDeck, {C(1, 0), C(1, 1), C(1, 2), C(1, 3), C(2, 0)});
+        Put(t.P(1).CloseDeck, {C(3, 0), C(3, 1)});
+        Put(t.P(3).OpenDeck, {C(8, 8 % 4)}); // holds only an open pile: gives nothing
+        t.rules.GiveKorvane();
+
+        // The offender turns the received cards after his own, in the order received: each
+        // giver's last card first.
+        QCOMPARE(t.P(2).CloseDeck.Count, 6);
+        const std::vector<int> got(t.P(2).CloseDeck.Card.begin(),
+                                   t.P(2).CloseDeck.Card.begin() + 6);
+        QCOMPARE(got, (std::vector<int>{C(12, 3), C(2, 0), C(1, 3), C(1, 2), C(3, 1), C(3, 0)}));
+        QCOMPARE(t.P(0).CloseDeck.Count, 2);
+        QCOMPARE(t.P(1).CloseDeck.Count, 0);
+        QCOMPARE(t.P(3).OpenDeck.Count, 1);
+
+        // Each card flies face down from the giver's closed pile to the offender's.
+        const auto drags = t.view.Calls("SetDragPic");
+        const auto flights = t.view.Calls("AnimateMove");
+        QCOMPARE(flights.size(), std::size_t(5));
+        const std::vector<int> givers{0, 0, 0, 1, 1};
+        for (std::size_t i = 0; i < 5; ++i) {
+            QCOMPARE(drags[i].args, (std::vector<int>{givers[i], 20, t.G().DeckBack}));
+            QCOMPARE(flights[i].args, std::vector<int>{22});
+        }
+        QCOMPARE(t.G().GameState, State::Playing);
+        QCOMPARE(t.rules.Stats().penalties, 1u);
+    }
+
+    void penaltyCardsFlyInThePenaltyState() {
+        Table t;
+        MistakePosition(t);
+        std::vector<int> states;
+        t.view.onCall = [&](const Call& c) {
+            if (c.op == "AnimateMove")
+                states.push_back(t.G().GameState);
+        };
+        t.rules.picCloseDeck_Click(0);
+        QCOMPARE(states, (std::vector<int>{State::Penalty, State::Penalty}));
+        QCOMPARE(t.rules.SaveableRecord().GameState, State::Turned);
+    }
+
+    void mistakeOnePerMistakeCostsAPenaltyAtOnce() {
+        Table t;
+        MistakePosition(t);
+        t.rules.picCloseDeck_Click(0);
+        QCOMPARE(t.rules.Stats().penalties, 1u);
+        QCOMPARE(t.P(0).CloseDeck.Count, 4);
+        // The turned card stays in hand, shown again over the closed pile.
+        QCOMPARE(t.G().GameState, State::Turned);
+        QCOMPARE(t.P(0).CloseDeck.Card[0], C(9, 1));
+        QCOMPARE(t.view.Calls("SetDragPic").back().args, (std::vector<int>{0, 20, C(9, 1)}));
+        QVERIFY(!t.G().MistakeMade);
+    }
+
+    void noMistakeNoPenalty() {
+        Table t;
+        MistakePosition(t);
+        Put(t.P(1).OpenDeck, {C(5, 2)}); // the Two can go nowhere now
+        t.rules.picCloseDeck_Click(0);
+        QCOMPARE(t.G().GameState, State::Turned);
+        QCOMPARE(t.rules.Stats().penalties, 0u);
+        // A turned card that fits nowhere goes on the own pile without a penalty.
+        QVERIFY(t.rules.TransferCard(10));
+        QVERIFY(t.rules.NextPlayer(10));
+        QCOMPARE(t.rules.Stats().penalties, 0u);
+    }
+
+    void bothMistakesPerMistakeCostTwoPenalties() {
+        Table t;
+        MistakePosition(t);
+        Put(t.P(0).CloseDeck, {C(1, 1), C(10, 1)}); // the turned card is another Two
+        t.rules.picCloseDeck_Click(0);
+        QCOMPARE(t.rules.Stats().penalties, 1u);
+        QVERIFY(t.rules.TransferCard(10)); // mistake 2: it could have gone on player 1's Ace
+        QCOMPARE(t.rules.Stats().penalties, 2u);
+        QVERIFY(t.rules.NextPlayer(10));
+    }
+
+    void bothMistakesPerTurnCostOnePenalty() {
+        Table t;
+        t.G().KorvanePerTurn = true;
+        MistakePosition(t);
+        Put(t.P(0).CloseDeck, {C(1, 1), C(10, 1)});
+        t.rules.picCloseDeck_Click(0);
+        QCOMPARE(t.rules.Stats().penalties, 0u);
+        QVERIFY(t.G().MistakeMade);
+        QVERIFY(t.rules.TransferCard(10));
+        QCOMPARE(t.rules.Stats().penalties, 1u);
+        QVERIFY(!t.G().MistakeMade);
+    }
+
+    void aNotedMistakeIsChargedWhenItsMakerLaysATurnedCardOnAnOpenPile() {
+        Table t;
+        t.G().KorvanePerTurn = true;
+        MistakePosition(t);
+        Put(t.P(0).CloseDeck, {C(0, 1), C(1, 1), C(7, 3)});
+        t.rules.picCloseDeck_Click(0);    // mistake 1, noted
+        QVERIFY(t.rules.TransferCard(1)); // the turned Ace to its suit pile: not charged yet
+        QVERIFY(!t.rules.NextPlayer(1));
+        QCOMPARE(t.rules.Stats().penalties, 0u);
+        QVERIFY(t.G().MistakeMade);
+
+        t.rules.CloseDeckClick(0);        // the Two of suit 1 is turned
+        QVERIFY(t.rules.TransferCard(1)); // and goes on its Ace
+        QVERIFY(!t.rules.NextPlayer(1));
+        t.rules.CloseDeckClick(0); // an Eight, laid on his own pile: no mistake 2
+        QVERIFY(t.rules.TransferCard(10));
+        QCOMPARE(t.rules.Stats().penalties, 1u);
+        QCOMPARE(t.rules.Stats().penaltiesBySeat[0], 1u);
+    }
+
+    void aNotedMistakeLapsesWhenItsMakersTurnPasses() {
+        Table t;
+        t.G().KorvanePerTurn = true;
+        t.G().CurrentPlayer = 0;
+        Put(t.P(0).OpenDeck, {C(1, 0)});
+        Put(t.P(0).CloseDeck, {C(0, 1)});
+        Put(t.P(1).OpenDeck, {C(0, 2)});
+        Put(t.P(1).CloseDeck, {C(11, 3), C(4, 1)});
+        Put(t.P(2).CloseDeck, {C(6, 0)});
+        t.rules.picCloseDeck_Click(0); // mistake 1 noted; the Ace of suit 1 turned
+        QVERIFY(t.G().MistakeMade);
+        QVERIFY(t.rules.TransferCard(1));
+        QVERIFY(!t.rules.NextPlayer(1));
+        QVERIFY(t.rules.TransferCard(11)); // his last card, the Two, onto player 1's Ace
+        QVERIFY(t.rules.NextPlayer(11));   // out of cards: the turn passes
+        QCOMPARE(t.G().CurrentPlayer, 1);
+        QVERIFY(!t.G().MistakeMade);
+
+        // Player 1 made no mistake: laying his turned card on his own pile costs nothing.
+        t.rules.CloseDeckClick(1);
+        QVERIFY(t.rules.TransferCard(11));
+        QCOMPARE(t.rules.Stats().penalties, 0u);
+        QCOMPARE(t.P(1).CloseDeck.Count, 1);
+    }
+
+    void theGiverWhoseClosedPileEmptiesIsRepainted() {
+        Table t;
+        t.G().CurrentPlayer = 0;
+        Put(t.P(0).CloseDeck, {C(3, 3)});
+        Put(t.P(1).CloseDeck, {C(4, 4 % 4)});
+        Put(t.P(1).OpenDeck, {C(7, 2)});
+        t.rules.GiveKorvane();
+        QVERIFY(t.P(1).CloseDeck.Empty());
+        bool repainted = false;
+        for (const Call& c : t.view.Calls("PaintCloseDeck"))
+            repainted = repainted || c.args == std::vector<int>{1};
+        QVERIFY(repainted);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestPenalties)
+#include "tst_penalties.moc"

@@ -1,0 +1,196 @@
+// Input that arrives while a move is under way: a flight, a tip or a question runs the event
+// loop, and the user may click, start a new game, open one or close the window meanwhile.
+#include "Table.h"
+
+#include <QTest>
+
+using namespace korvane;
+using namespace korvane::test;
+
+namespace {
+int CardsOnTable(const GameInfo& G) {
+    int n = 0;
+    for (const auto& s : G.SuitDeck)
+        n += s.Count;
+    for (std::size_t p = 0; p < G.PlayerCount; ++p)
+        n += G.Player[p].CardsHeld();
+    return n;
+}
+} // namespace
+
+class TestReentry : public QObject {
+    Q_OBJECT
+private slots:
+    void newGameFromInsideAComputerFlightStopsTheOldGame() {
+        mdlGlobal g(SeedSequence(21));
+        g.SetDefaults();
+        RecordingDisplay view(g);
+        GameRules rules(g, view);
+        view.defaultPlayers = 3; // all computers
+
+        int flights = 0;
+        std::size_t newGameEnded = 0;
+        view.onCall = [&](const Call& c) {
+            if (c.op != "AnimateMove" || ++flights != 5)
+                return;
+            // The user chooses New Game while the fifth card is in the air.
+            view.players = [](GameInfo& G) { SeatPlayers(G, 4, {0, 1, 2, 3}); };
+            rules.mnGameNew_Click();
+            newGameEnded = view.log.size();
+        };
+        rules.mnGameNew_Click();
+
+        QVERIFY(newGameEnded > 0);
+        // Nothing of the old game was shown after the new one had opened.
+        QCOMPARE(view.log.size(), newGameEnded);
+        QCOMPARE(view.log.back().op, std::string("GiveTip"));
+        // The new game is untouched: dealt, nobody has played, all seats human.
+        QCOMPARE(g.Game.PlayerCount, 4);
+        QCOMPARE(g.Game.GameState, State::Playing);
+        int closed = 0;
+        for (const auto& p : g.Game.Player) {
+            closed += p.CloseDeck.Count;
+            QVERIFY(p.OpenDeck.Empty());
+        }
+        QCOMPARE(closed, 52);
+        QVERIFY(!rules.MoveInProgress());
+    }
+
+    void newGameCancelledInTheMiddleLetsTheOldGameGoOn() {
+        mdlGlobal g(SeedSequence(22));
+        g.SetDefaults();
+        RecordingDisplay view(g);
+        GameRules rules(g, view);
+        int flights = 0;
+        view.onCall = [&](const Call& c) {
+            if (c.op == "AnimateMove" && ++flights == 3) {
+                view.players = [](GameInfo&) {}; // cancelled during play
+                rules.mnGameNew_Click();
+            }
+        };
+        rules.mnGameNew_Click();
+        // The computers played their game to its end and the table was cleared.
+        QCOMPARE(view.Count("AskPlayAgain"), 1);
+        QCOMPARE(g.Game.GameState, State::NoGame);
+        QVERIFY(flights > 3);
+    }
+
+    void openFromInsideAFlightReplacesTheGame() {
+        mdlGlobal g(SeedSequence(23));
+        g.SetDefaults();
+        RecordingDisplay view(g);
+        GameRules rules(g, view);
+
+        // A saved game: three humans, player 2 to move, nobody has played.
+        GameInfo saved;
+        SeatPlayers(saved, 3, {0, 1, 2});
+        for (int c = 0; c < 52; ++c) {
+            CardDeck& d = saved.Player[static_cast<std::size_t>(c % 3)].CloseDeck;
+            d.Card[d.Count++] = static_cast<uint8_t>(c);
+        }
+        saved.CurrentPlayer = 2;
+        saved.GameState = State::Playing;
+
+        bool opened = false;
+        view.onCall = [&](const Call& c) {
+            if (c.op == "AnimateMove" && !opened) {
+                opened = true;
+                rules.OpenGame(saved);
+            }
+        };
+        rules.mnGameNew_Click();
+        QVERIFY(opened);
+        QCOMPARE(g.Game.CurrentPlayer, 2);
+        QCOMPARE(g.Game.PlayerCount, 3);
+        for (std::size_t p = 0; p < 3; ++p)
+            QCOMPARE(g.Game.Player[p].CloseDeck, saved.Player[p].CloseDeck);
+        QCOMPARE(view.log.back().op, std::string("GiveTip"));
+    }
+
+    void closingTheWindowInAFlightStopsEverything() {
+        mdlGlobal g(SeedSequence(24));
+        g.SetDefaults();
+        RecordingDisplay view(g);
+        GameRules rules(g, view);
+        std::size_t closedAt = 0;
+        view.onCall = [&](const Call& c) {
+            if (c.op == "AnimateMove" && closedAt == 0) {
+                rules.Shutdown();
+                closedAt = view.log.size();
+            }
+        };
+        rules.mnGameNew_Click();
+        QCOMPARE(view.log.size(), closedAt);
+        // Nothing starts after the window has closed.
+        rules.mnGameNew_Click();
+        rules.picTurn_GotFocus();
+        QCOMPARE(view.log.size(), closedAt);
+    }
+
+    void clicksAndDropsDuringATipAreIgnored() {
+        Table t;
+        t.G().CurrentPlayer = 0;
+        Put(t.P(0).OpenDeck, {C(0, 0)});
+        Put(t.P(0).CloseDeck, {C(7, 1), C(8, 1)});
+        Put(t.P(1).CloseDeck, {C(9, 1)});
+        bool tried = false;
+        t.view.onCall = [&](const Call& c) {
+            if (c.op == "GiveTip" && !tried) {
+                tried = true;
+                QVERIFY(t.rules.MoveInProgress());
+                t.rules.picCloseDeck_Click(0);
+            }
+        };
+        t.rules.picTurn_GotFocus();
+        QVERIFY(tried);
+        QCOMPARE(t.G().GameState, State::Playing);
+        QCOMPARE(t.view.Count("SetDragPic"), 0);
+        QVERIFY(!t.rules.MoveInProgress());
+
+        // Afterwards the same click works.
+        t.view.onCall = nullptr;
+        t.rules.picCloseDeck_Click(0);
+        QCOMPARE(t.G().GameState, State::Turned);
+    }
+
+    void aSaveDuringTheCardShowHoldsNoHalfClearedGame() {
+        Table t;
+        t.G().CurrentPlayer = 0;
+        Put(t.G().SuitDeck[0], {C(0, 0), C(1, 0)});
+        Put(t.P(1).OpenDeck, {C(5, 2)});
+        t.G().LastChance = false;
+        std::vector<GameInfo> saves;
+        t.view.onCall = [&](const Call& c) {
+            if (c.op == "CardShowFlight")
+                saves.push_back(t.rules.SaveableRecord());
+        };
+        t.rules.NextPlayer(10);
+        QCOMPARE(saves.size(), std::size_t(2));
+        for (const GameInfo& s : saves) {
+            QCOMPARE(s.GameState, State::NoGame);
+            QCOMPARE(s.PlayerCount, 0);
+            QCOMPARE(CardsOnTable(s), 0);
+        }
+    }
+
+    void aNewGameDuringTheWindowsOwnFlightAbandonsIt() {
+        Table t;
+        t.G().CurrentPlayer = 0;
+        Put(t.P(0).OpenDeck, {C(0, 0)});
+        const uint64_t before = t.rules.Epoch();
+        {
+            GameRules::MoveGuard guard(t.rules); // the window's own drop flight
+            QVERIFY(t.rules.MoveInProgress());
+            t.view.players = [](GameInfo& G) { SeatPlayers(G, 5, {0, 1, 2, 3, 4}); };
+            t.rules.mnGameNew_Click(); // chosen while the card was flying
+            QVERIFY(t.rules.Abandoned(guard.Epoch()));
+            QVERIFY(!t.rules.MoveInProgress());
+        }
+        QVERIFY(t.rules.Epoch() != before);
+        QVERIFY(!t.rules.MoveInProgress());
+        QCOMPARE(t.G().PlayerCount, 5);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestReentry)
+#include "tst_reentry.moc"

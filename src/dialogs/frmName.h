@@ -1,0 +1,88 @@
+// The players dialog: how many players, how many of them human, which seats are human and
+// what everybody is called. OK writes the players into the game record (GameState Dealt);
+// Cancel with no game in progress clears the players; the close box writes nothing.
+//
+// The two lists and the seat boxes drive one another. The toolkit reports only the user's
+// choices (activated, clicked); wherever the dialog itself changes a selection or a tick it
+// runs the matching operation at once, so a nested operation always completes before the
+// statement that caused it goes on.
+#pragma once
+
+#include "engine/mdlGlobal.h"
+
+#include <QDialog>
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace korvane {
+
+class frmName : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int Seats = 8;
+    static constexpr int MinPlayers = 3;
+
+    frmName(mdlGlobal& g, QWidget* owner);
+
+    // Shows the dialog modally over owner and returns true when it was closed with OK. Safe
+    // against the owner going away while the dialog is open.
+    static bool Run(QWidget* owner, mdlGlobal& g);
+
+    static QString DefaultName(int row);
+
+    // ---- Operations (each is what the user's action runs) ----
+    // Fills the lists and rows from the game record; runs once, when the window first shows.
+    void Form_Activate();
+    void cmbPlayer_Click();
+    void cmbManPlayer_Click();
+    void chkName_Click(int Index);
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+    int FreeHumanSlots() const { return freeHumanSlots_; }
+
+    // ---- Widgets ----
+    QComboBox* cmbPlayer() const { return cmbPlayer_; }
+    QComboBox* cmbManPlayer() const { return cmbManPlayer_; }
+    QCheckBox* chkName(int i) const { return chkName_[static_cast<std::size_t>(i)]; }
+    QLineEdit* txtName(int i) const { return txtName_[static_cast<std::size_t>(i)]; }
+    QPushButton* cmdOK() const { return cmdOK_; }
+    QPushButton* cmdCancel() const { return cmdCancel_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // A selection or tick made by the dialog itself, with the operation the toolkit would not
+    // run for it.
+    void SelectPlayers(int position);
+    void SelectHumans(int position);
+    void SetTicked(int row, bool ticked);
+
+    mdlGlobal& g_;
+    int freeHumanSlots_ = 0;
+    bool activated_ = false;
+    // chkName_Click of a row is running: its own change of the box must not run it again.
+    std::array<bool, Seats> chkBusy_{};
+
+    QLabel* lblPlayer_;
+    QComboBox* cmbPlayer_;
+    QLabel* lblManPlayer_;
+    QComboBox* cmbManPlayer_;
+    QGroupBox* fraName_;
+    std::array<QCheckBox*, Seats> chkName_{};
+    std::array<QLineEdit*, Seats> txtName_{};
+    QPushButton* cmdOK_;
+    QPushButton* cmdCancel_;
+};
+
+} // namespace korvane

@@ -1,0 +1,208 @@
+#include "Table.h"
+
+#include <QTest>
+
+using namespace korvane;
+using namespace korvane::test;
+
+class TestDriver : public QObject {
+    Q_OBJECT
+private slots:
+    void oneRunPlaysEveryComputerSeatUpToTheNextHuman() {
+        for (uint32_t seed = 1; seed <= 20; ++seed) {
+            Table t(4, {0}, seed);
+            t.G().CurrentPlayer = 1;
+            t.g.ShuffleAndDeal();
+            t.rules.picTurn_GotFocus();
+            if (t.G().GameState == State::NoGame)
+                continue; // the computers finished the game among themselves
+            QCOMPARE(t.G().CurrentPlayer, 0);
+            QVERIFY(t.rules.Stats().turns >= 3); // seats 1, 2 and 3 each passed the turn
+            QCOMPARE(t.rules.Stats().penalties, 0u);
+            QCOMPARE(t.view.Count("GiveTip"), 1);
+            QVERIFY(!t.rules.MoveInProgress());
+        }
+    }
+
+    void aHumanDropIsFollowedByTheComputersAndTheTurnComesBack() {
+        Table t(3, {0});
+        t.G().CurrentPlayer = 0;
+        Put(t.P(0).OpenDeck, {C(0, 0)});
+        Put(t.P(0).CloseDeck, {C(9, 0), C(11, 1)});
+        Put(t.P(1).CloseDeck, {C(12, 0), C(12, 1), C(12, 2)});
+        Put(t.P(2).CloseDeck, {C(7, 0), C(7, 1), C(7, 2)});
+        // The Ace is dropped on its suit pile; the player goes on, then lays his turned Ten
+        // on his own pile.
+        t.rules.HumanDrop(0, true);
+        QCOMPARE(t.G().SuitDeck[0].Count, 1);
+        QCOMPARE(t.G().CurrentPlayer, 0);
+        t.rules.picCloseDeck_Click(0);
+        t.view.Clear();
+        t.rules.HumanDrop(10, true);
+
+        // Both computers played their turn; the turn is back with the human.
+        QCOMPARE(t.G().CurrentPlayer, 0);
+        QCOMPARE(t.rules.Stats().turns, 3u);
+        QCOMPARE(t.P(1).OpenDeck.Count, 1);
+        QCOMPARE(t.P(2).OpenDeck.Count, 1);
+        const auto flights = t.view.Calls("AnimateMove");
+        QCOMPARE(flights.size(), std::size_t(2));
+        QCOMPARE(flights[0].args, std::vector<int>{11});
+        QCOMPARE(flights[1].args, std::vector<int>{12});
+        QCOMPARE(t.view.log.back().op, std::string("GiveTip"));
+    }
+
+    void aDropThatFlewBackChangesNothing() {
+        Table t(3, {0, 1, 2});
+        t.G().CurrentPlayer = 1;
+        Put(t.P(1).OpenDeck, {C(4, 0)});
+        Put(t.P(1).CloseDeck, {C(6, 0)});
+        t.rules.HumanDrop(Target::None, false);
+        QCOMPARE(t.P(1).OpenDeck.Count, 1);
+        QCOMPARE(t.G().CurrentPlayer, 1);
+        QCOMPARE(t.view.Calls("SetCurrentPlayer").front().args, (std::vector<int>{1, 0}));
+        // A turned card flying back repaints the closed pile it returned to.
+        t.rules.picCloseDeck_Click(1);
+        t.view.Clear();
+        t.rules.HumanDrop(Target::None, false);
+        QCOMPARE(t.view.log.front(), (Call{"PaintCloseDeck", {1}}));
+        QCOMPARE(t.G().GameState, State::Turned);
+        QCOMPARE(t.view.Count("GiveTip"), 0); // no tip with a turned card in hand
+    }
+
+    void nothingToDoWithoutAGame() {
+        Table t(3, {});
+        for (uint8_t state : {State::Dealt, State::NoGame}) {
+            t.G().GameState = state;
+            t.rules.picTurn_GotFocus();
+            QVERIFY(t.view.log.empty());
+        }
+        t.G().GameState = State::Playing;
+        t.G().PlayerCount = 0;
+        t.rules.picTurn_GotFocus();
+        QVERIFY(t.view.log.empty());
+    }
+
+    void withNothingToPlayItTurnsItsOpenPileOverThenTurnsACard() {
+        Table t(3, {0});
+        t.G().CurrentPlayer = 1;
+        Put(t.P(1).OpenDeck, {C(9, 0), C(8, 1)});
+        Put(t.P(0).OpenDeck, {C(2, 2)});
+        Put(t.P(0).CloseDeck, {C(5, 2)});
+        t.rules.picTurn_GotFocus();
+        // The open pile became the closed pile, its first card was turned and, fitting
+        // nowhere, laid on the open pile; the turn passed.
+        QCOMPARE(t.P(1).OpenDeck.Count, 1);
+        QCOMPARE(t.P(1).OpenDeck.Top(), C(9, 0));
+        QCOMPARE(t.P(1).CloseDeck.Count, 1);
+        QCOMPARE(t.P(1).CloseDeck.Card[0], C(8, 1));
+        QCOMPARE(t.view.Calls("AnimateMove").front().args, std::vector<int>{11});
+        QCOMPARE(t.rules.Stats().penalties, 0u);
+    }
+
+    void itUsesUpTheOpenTopBeforeTurning() {
+        Table t(3, {0});
+        t.G().CurrentPlayer = 2;
+        Put(t.P(2).OpenDeck, {C(1, 3), C(0, 3)}); // the Ace, then the Two beneath it
+        Put(t.P(2).CloseDeck, {C(10, 0)});
+        Put(t.P(0).CloseDeck, {C(11, 0)});
+        t.rules.picTurn_GotFocus();
+        QCOMPARE(t.G().SuitDeck[3].Count, 2);
+        const auto flights = t.view.Calls("AnimateMove");
+        QCOMPARE(flights[0].args, std::vector<int>{3});
+        QCOMPARE(flights[1].args, std::vector<int>{3});
+        QCOMPARE(flights[2].args, std::vector<int>{12}); // the turned Jack to its own pile
+    }
+
+    void itChoosesEveryLegalPlaceAlike() {
+        int toSuit = 0, toPlayer = 0;
+        for (uint32_t seed = 1; seed <= 400; ++seed) {
+            Table t(3, {0}, seed);
+            t.G().CurrentPlayer = 1;
+            Put(t.P(1).OpenDeck, {C(1, 2)}); // a Two: its suit pile holds the Ace ...
+            Put(t.G().SuitDeck[2], {C(0, 2)});
+            Put(t.P(0).OpenDeck, {C(0, 1)}); // ... and player 0 shows an Ace
+            Put(t.P(0).CloseDeck, {C(7, 0)});
+            Put(t.P(1).CloseDeck, {C(9, 1)});
+            t.rules.picTurn_GotFocus();
+            const int first = t.view.Calls("AnimateMove").front().args[0];
+            QVERIFY(first == 2 || first == 10);
+            (first == 2 ? toSuit : toPlayer)++;
+        }
+        QVERIFY2(
+            toSuit > 140 && toPlayer > 140,
+            qPrintable(QString("%1 to the suit pile, %2 to the player").arg(toSuit).arg(toPlayer)));
+    }
+
+    void aSeededGameReplaysMoveForMove() {
+        auto play = [](uint32_t seed) {
+            mdlGlobal g(SeedSequence(seed));
+            g.SetDefaults();
+            RecordingDisplay view(g);
+            GameRules rules(g, view);
+            view.defaultPlayers = 6;
+            rules.mnGameNew_Click();
+            return view.log;
+        };
+        const auto a = play(77);
+        QVERIFY(a.size() > 100);
+        QVERIFY(a == play(77));
+        QVERIFY(a != play(78));
+    }
+
+    void switchingASeatsMode() {
+        Table t(4, {0, 1});
+        t.G().CurrentPlayer = 1;
+        // The seat whose turn it is cannot be switched: no question at all.
+        t.rules.lblPlayer_DblClick(1);
+        QCOMPARE(t.view.Count("AskSwitchMode"), 0);
+
+        t.view.switchAnswer = TableDisplay::Answer::Yes;
+        t.rules.lblPlayer_DblClick(0);
+        QCOMPARE(t.view.Calls("AskSwitchMode").back().args, (std::vector<int>{0, 1}));
+        QVERIFY(t.P(0).Computer);
+
+        t.view.switchAnswer = TableDisplay::Answer::No;
+        t.rules.lblPlayer_DblClick(0);
+        QCOMPARE(t.view.Calls("AskSwitchMode").back().args, (std::vector<int>{0, 0}));
+        QVERIFY(t.P(0).Computer);
+
+        t.view.switchAnswer = TableDisplay::Answer::Cancel;
+        t.rules.lblPlayer_DblClick(2);
+        QVERIFY(t.P(2).Computer);
+        t.view.switchAnswer = TableDisplay::Answer::Yes;
+        t.rules.lblPlayer_DblClick(2);
+        QVERIFY(!t.P(2).Computer);
+
+        t.rules.lblPlayer_DblClick(7); // no such seat
+        QCOMPARE(t.view.Count("AskSwitchMode"), 4);
+    }
+
+    void aSeatSwitchedToTheComputerPlaysWhenItsTurnComes() {
+        Table t(3, {0, 1});
+        t.G().CurrentPlayer = 0;
+        Put(t.P(0).CloseDeck, {C(9, 0)});
+        Put(t.P(1).CloseDeck, {C(9, 1)});
+        Put(t.P(2).CloseDeck, {C(9, 2)});
+        t.rules.lblPlayer_DblClick(1); // switched to the computer
+        t.rules.picCloseDeck_Click(0);
+        t.rules.HumanDrop(10, true);
+        // Seat 1 played (its Ten to its own pile), seat 2 played, the turn is back at 0.
+        QCOMPARE(t.P(1).OpenDeck.Count, 1);
+        QCOMPARE(t.P(2).OpenDeck.Count, 1);
+        QCOMPARE(t.G().CurrentPlayer, 0);
+    }
+
+    void aDamagedPositionDoesNotHangTheDriver() {
+        // A computer to move holding no card at all, as only a damaged file could give.
+        Table t(3, {0});
+        t.G().CurrentPlayer = 1;
+        Put(t.P(0).CloseDeck, {C(3, 0)});
+        Put(t.P(2).CloseDeck, {C(3, 1)});
+        t.rules.picTurn_GotFocus();
+        QCOMPARE(t.G().CurrentPlayer, 0);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestDriver)
+#include "tst_driver.moc"

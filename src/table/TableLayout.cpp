@@ -1,0 +1,71 @@
+#include "table/TableLayout.h"
+
+#include <algorithm>
+
+namespace korvane::layout {
+
+PanelLayout SizeFrames(bool OnTop, Size pile, int labelHeight) {
+    constexpr int S = Spacing;
+    PanelLayout p;
+    p.closed = {S, 0, pile.w, pile.h};
+    p.open = {p.closed.Right() + S, 0, pile.w, pile.h};
+    p.label = {S, 0, 2 * pile.w + S, labelHeight};
+    if (OnTop) {
+        p.label.y = S;
+        p.closed.y = p.open.y = S + labelHeight + S;
+    } else {
+        p.closed.y = p.open.y = S;
+        p.label.y = S + pile.h + S;
+    }
+    p.panel = {2 * pile.w + 3 * S, pile.h + 3 * S + labelHeight};
+    return p;
+}
+
+int SuitBandHeight(Size pile) {
+    return pile.h + 2 * Spacing;
+}
+
+Size MinimumClient(int n, Size panel, int bandHeight) {
+    const int t = TopSeats(n);
+    return {t * panel.w + (t + 1) * Spacing, 2 * panel.h + bandHeight + 4 * Spacing};
+}
+
+ResizeDecision DecideResize(Size client, Size minimum, bool maximised) {
+    const bool below = client.w < minimum.w || client.h < minimum.h;
+    if (maximised)
+        return {below, client};
+    return {false, {std::max(client.w, minimum.w), std::max(client.h, minimum.h)}};
+}
+
+namespace {
+
+// Spreads count panels of width w over width W with equal gaps at both ends and between them.
+// What integer division leaves over goes to the last gap.
+void PlaceRow(std::array<Point, MaxSeats>& out, int first, int count, int W, int w, int top) {
+    if (count <= 0)
+        return;
+    const int gap = std::max(0, (W - count * w) / (count + 1));
+    for (int k = 0; k < count; ++k)
+        out[first + k] = {(w + gap) * k + gap, top};
+}
+
+} // namespace
+
+TablePlacement PlaceTable(int n, Size client, Size panel, int bandHeight, int pileWidth) {
+    constexpr int S = Spacing;
+    n = std::clamp(n, 0, MaxSeats);
+    TablePlacement t;
+    // Half the free height on each side of the band, so the band sits midway between the rows.
+    const int e = std::max(0, (client.h - 2 * panel.h - bandHeight - 4 * S) / 2);
+    t.band = {0, panel.h + 2 * S + e, client.w, bandHeight};
+    const int g = std::max(0, (client.w - SuitPiles * pileWidth) / (SuitPiles + 1));
+    for (int i = 0; i < SuitPiles; ++i)
+        t.suitLeft[i] = (pileWidth + g) * i + g;
+    t.suitTop = S;
+    const int top = TopSeats(n);
+    PlaceRow(t.panel, 0, top, client.w, panel.w, S);
+    PlaceRow(t.panel, top, BottomSeats(n), client.w, panel.w, client.h - panel.h - S);
+    return t;
+}
+
+} // namespace korvane::layout

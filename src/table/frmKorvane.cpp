@@ -1,0 +1,651 @@
+#include "table/frmKorvane.h"
+
+#include "engine/GameRules.h"
+#include "engine/mdlGlobal.h"
+#include "movement/DragFlight.h"
+#include "movement/DropTarget.h"
+#include "table/PictureBox.h"
+#include "table/TablePaint.h"
+#include "table/mdlCardAPI.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QScreen>
+
+#include <utility>
+
+namespace korvane {
+
+namespace {
+
+constexpr int S = layout::Spacing;
+
+layout::Size ToSize(QSize s) {
+    return {s.width(), s.height()};
+}
+QRect ToQRect(const layout::Rect& r) {
+    return {r.x, r.y, r.w, r.h};
+}
+
+void Fill(QWidget* w, const QColor& colour) {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, colour);
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+
+// A pile's picture within the table: its panel's place plus its own.
+QRect OnTable(const QWidget* fra, const QWidget* pic) {
+    return {fra->pos() + pic->pos(), pic->size()};
+}
+
+} // namespace
+
+QColor frmKorvane::TableColour() {
+    return {0, 128, 0};
+}
+
+frmKorvane::frmKorvane(mdlGlobal& global, CardLibrary& cards, QWidget* parent)
+    : QMainWindow(parent), g_(global), cards_(cards) {
+    Form_Load();
+}
+
+frmKorvane::~frmKorvane() = default;
+
+// ---------------------------------------------------------------- Layout
+
+void frmKorvane::Form_Load() {
+    table_ = new QWidget(this);
+    setCentralWidget(table_);
+    Fill(table_, TableColour());
+    // The labels follow the table's font; Arial's metric twin stands in where Arial is absent.
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(12);
+    table_->setFont(font);
+    labelHeight_ =
+        QFontMetrics(font)
+            .boundingRect(QRect(0, 0, 10000, 10000), Qt::AlignLeft, QStringLiteral("M\nM"))
+            .height();
+
+    for (int i = 0; i < layout::MaxSeats; ++i) {
+        QWidget* fra = new QWidget(table_);
+        Fill(fra, TableColour());
+        fra->hide();
+        fraPlayer_[i] = fra;
+        picCloseDeck_[i] = new PictureBox(fra);
+        picOpenDeck_[i] = new PictureBox(fra);
+        picCloseDeck_[i]->setBackground(TableColour());
+        picOpenDeck_[i]->setBackground(TableColour());
+        QLabel* lbl = new QLabel(fra);
+        lbl->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        lbl->setWordWrap(true);
+        Fill(lbl, TableColour());
+        lbl->installEventFilter(this);
+        lblPlayer_[i] = lbl;
+        connect(picCloseDeck_[i], &PictureBox::clicked, this, [this, i] { picCloseDeck_Click(i); });
+    }
+    fraSuit_ = new QWidget(table_);
+    Fill(fraSuit_, TableColour());
+    fraSuit_->hide();
+    for (int i = 0; i < layout::SuitPiles; ++i) {
+        picSuit_[i] = new PictureBox(fraSuit_);
+        picSuit_[i]->setBackground(TableColour());
+    }
+    picDrag_ = new PictureBox(table_);
+    picDrag_->setBackground(TableColour());
+    picDrag_->hide();
+    picDrag_->installEventFilter(this);
+    table_->installEventFilter(this);
+
+    BuildMenu();
+    SetCaption(false);
+
+    // The client area opens at its designed size, centred on the screen.
+    resize(InitialClientWidth, InitialClientHeight + menuBar()->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(0, 0), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void frmKorvane::BuildMenu() {
+    QMenu* game = menuBar()->addMenu(tr("&Game"));
+    game->setObjectName(QStringLiteral("mnGame"));
+    auto item = [this](QMenu* menu, const char* name, const QString& caption, QKeySequence key) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        if (!key.isEmpty())
+            a->setShortcut(key);
+        return a;
+    };
+    mnGameNew = item(game, "mnGameNew", tr("&New Game"), QKeySequence(Qt::Key_F2));
+    mnGameOpen = item(game, "mnGameOpen", tr("&Open Game..."), QKeySequence(Qt::Key_F3));
+    game->addSeparator();
+    mnGameSave = item(game, "mnGameSave", tr("&Save Game"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnGameSaveAs =
+        item(game, "mnGameSaveAs", tr("Save Game &AS..."), QKeySequence(Qt::CTRL | Qt::Key_A));
+    game->addSeparator();
+    mnGameDeck = item(game, "mnGameDeck", tr("&Deck..."), QKeySequence(Qt::Key_F8));
+    mnGameOption = item(game, "mnGameOption", tr("&Option..."), QKeySequence(Qt::Key_F9));
+    game->addSeparator();
+    mnGameExit = item(game, "mnGameExit", tr("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_F4));
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->setObjectName(QStringLiteral("mmHelp"));
+    mnGameIndex = item(help, "mnGameIndex", tr("&Index"), QKeySequence(Qt::Key_F1));
+    help->addSeparator();
+    mnHelpAbout = item(help, "mnHelpAbout", tr("&About"), QKeySequence());
+
+    connect(mnGameNew, &QAction::triggered, this, [this] { mnGameNew_Click(); });
+    connect(mnGameDeck, &QAction::triggered, this, [this] { mnGameDeck_Click(); });
+    connect(mnGameOption, &QAction::triggered, this, [this] { mnGameOption_Click(); });
+    connect(mnHelpAbout, &QAction::triggered, this, [this] { mnHelpAbout_Click(); });
+    connect(mnGameExit, &QAction::triggered, this, [this] { close(); });
+}
+
+QSize frmKorvane::PileSize() const {
+    return {g_.CardWidth, g_.CardHeight};
+}
+
+QSize frmKorvane::PanelSize() const {
+    const layout::PanelLayout p = layout::SizeFrames(true, ToSize(PileSize()), labelHeight_);
+    return {p.panel.w, p.panel.h};
+}
+
+QSize frmKorvane::MinimumClientSize() const {
+    const layout::Size m = layout::MinimumClient(g_.Game.PlayerCount, ToSize(PanelSize()),
+                                                 layout::SuitBandHeight(ToSize(PileSize())));
+    return {m.w, m.h};
+}
+
+void frmKorvane::SetCaption(bool ShowTable) {
+    setWindowTitle(QString::fromStdString(paint::Caption(g_.FileTitle)));
+    const layout::Size pile = ToSize(PileSize());
+    picDrag_->resize(PileSize());
+    const int n = std::min<int>(g_.Game.PlayerCount, layout::MaxSeats);
+    for (int i = 0; i < layout::MaxSeats; ++i) {
+        const layout::PanelLayout p =
+            layout::SizeFrames(layout::SeatOnTop(i, n), pile, labelHeight_);
+        fraPlayer_[i]->resize(p.panel.w, p.panel.h);
+        picCloseDeck_[i]->setGeometry(ToQRect(p.closed));
+        picOpenDeck_[i]->setGeometry(ToQRect(p.open));
+        lblPlayer_[i]->setGeometry(ToQRect(p.label));
+    }
+    for (int i = 0; i < layout::SuitPiles; ++i) {
+        picSuit_[i]->setGeometry(picSuit_[i]->x(), S, pile.w, pile.h);
+        picSuit_[i]->setTag(QString());
+        suitSlot_[i] = i;
+    }
+    fraSuit_->resize(fraSuit_->width(), layout::SuitBandHeight(pile));
+    picDrag_->raise();
+    for (int i = 0; i < layout::MaxSeats; ++i) {
+        fraPlayer_[i]->hide();
+        picOpenDeck_[i]->setTag(QString());
+    }
+    if (ShowTable) {
+        for (int i = 0; i < n && i < static_cast<int>(g_.Game.Player.size()); ++i) {
+            lblPlayer_[i]->setText(QString::fromLatin1(g_.Game.Player[i].TrimmedName()));
+            fraPlayer_[i]->show();
+        }
+        fraSuit_->show();
+    } else {
+        fraSuit_->hide();
+        // With no table there is no card in hand either.
+        HideDragPic();
+    }
+    table_->update();
+}
+
+void frmKorvane::Form_Resize() {
+    if (isMinimized())
+        return;
+    const layout::Size client = ToSize(table_->size());
+    const layout::ResizeDecision d =
+        layout::DecideResize(client, ToSize(MinimumClientSize()), isMaximized());
+    if (d.tooSmall) {
+        // Not from inside the resize itself: the message box runs an event loop.
+        QMetaObject::invokeMethod(
+            this, [this] { NotEnoughResolution(); }, Qt::QueuedConnection);
+        return;
+    }
+    if (!(d.client == client) && !resizing_) {
+        resizing_ = true;
+        resize(width() + d.client.w - client.w, height() + d.client.h - client.h);
+        resizing_ = false;
+    }
+    ApplyLayout(d.client);
+}
+
+void frmKorvane::ApplyLayout(const layout::Size& client) {
+    const GameInfo& G = g_.Game;
+    const int n = std::min<int>(G.PlayerCount, layout::MaxSeats);
+    const layout::TablePlacement t = layout::PlaceTable(
+        n, client, ToSize(PanelSize()), layout::SuitBandHeight(ToSize(PileSize())), g_.CardWidth);
+    fraSuit_->setGeometry(ToQRect(t.band));
+    for (int i = 0; i < layout::SuitPiles; ++i)
+        picSuit_[i]->move(t.suitLeft[suitSlot_[i]], t.suitTop);
+    for (int i = 0; i < n; ++i)
+        fraPlayer_[i]->move(t.panel[i].x, t.panel[i].y);
+    // The card in hand follows its pile.
+    if (paint::SeatExists(G, G.CurrentPlayer)) {
+        if (G.GameState == State::Turned)
+            picDrag_->move(PilePosition(Target::FirstClosed + G.CurrentPlayer));
+        else if (G.GameState == State::Playing || G.GameState == State::PlayedOn)
+            picDrag_->move(PilePosition(Target::FirstOpen + G.CurrentPlayer));
+    }
+}
+
+void frmKorvane::NotEnoughResolution() {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(AppTitle),
+                    tr("Not enough screen resolution."), QMessageBox::Ok, this);
+    box.exec();
+    close();
+}
+
+QPoint frmKorvane::PilePosition(uint8_t toPly) const {
+    const GameInfo& G = g_.Game;
+    const int n = std::min<int>(G.PlayerCount, layout::MaxSeats);
+    if (toPly < layout::SuitPiles)
+        return fraSuit_->pos() + picSuit_[toPly]->pos();
+    if (toPly >= Target::FirstOpen && toPly < Target::FirstOpen + n)
+        return fraPlayer_[toPly - Target::FirstOpen]->pos() +
+               picOpenDeck_[toPly - Target::FirstOpen]->pos();
+    if (toPly >= Target::FirstClosed && toPly < Target::FirstClosed + n)
+        return fraPlayer_[toPly - Target::FirstClosed]->pos() +
+               picCloseDeck_[toPly - Target::FirstClosed]->pos();
+    if (toPly == Target::None && paint::SeatExists(G, G.CurrentPlayer))
+        return PilePosition(
+            (G.GameState == State::Turned ? Target::FirstClosed : Target::FirstOpen) +
+            G.CurrentPlayer);
+    return picDrag_->pos();
+}
+
+void frmKorvane::SetBusyPointer(bool busy) {
+    if (busy)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+// ---------------------------------------------------------------- Painting
+
+bool frmKorvane::SeatShown(uint8_t I) const {
+    return paint::SeatExists(g_.Game, I) && I < layout::MaxSeats;
+}
+
+void frmKorvane::PaintCloseDeck(uint8_t I) {
+    if (!SeatShown(I))
+        return;
+    paint::DragState drag;
+    drag.visible = !picDrag_->isHidden();
+    bool ok = false;
+    const int card = picDrag_->tag().toInt(&ok);
+    if (ok)
+        drag.card = card;
+    DrawCard(cards_, picCloseDeck_[I], 0, 0, paint::CloseDeckCode(g_.Game, I, drag), false);
+}
+
+void frmKorvane::PaintOpenDeck(uint8_t I, bool Inverse) {
+    if (!SeatShown(I))
+        return;
+    const paint::Look look = paint::OpenDeckLook(g_.Game, I, Inverse);
+    DrawCard(cards_, picOpenDeck_[I], 0, 0, look.code, look.inverse);
+    picOpenDeck_[I]->setTag(Inverse ? QStringLiteral("1") : QString());
+}
+
+void frmKorvane::PrintLabel(uint8_t I) {
+    if (!SeatShown(I))
+        return;
+    const paint::LabelLook look = paint::PlayerLabel(g_.Game, I);
+    QLabel* lbl = lblPlayer_[I];
+    QFont font = lbl->font();
+    font.setBold(look.current);
+    font.setItalic(look.italic);
+    lbl->setFont(font);
+    QPalette pal = lbl->palette();
+    pal.setColor(QPalette::WindowText, look.current
+                                           ? QColor(255, 0, 0)
+                                           : QApplication::palette().color(QPalette::ButtonText));
+    lbl->setPalette(pal);
+    lbl->setText(QString::fromLatin1(look.text));
+}
+
+void frmKorvane::PaintSuit(uint8_t I, bool Inverse) {
+    if (I >= layout::SuitPiles)
+        return;
+    const paint::Look look = paint::SuitLook(g_.Game, I, Inverse);
+    DrawCard(cards_, picSuit_[I], 0, 0, look.code, look.inverse);
+    picSuit_[I]->setTag(Inverse ? QStringLiteral("1") : QString());
+}
+
+void frmKorvane::PaintForm() {
+    const int n = std::min<int>(g_.Game.PlayerCount, layout::MaxSeats);
+    for (int i = 0; i < n; ++i) {
+        PaintCloseDeck(static_cast<uint8_t>(i));
+        PaintOpenDeck(static_cast<uint8_t>(i), false);
+        PrintLabel(static_cast<uint8_t>(i));
+    }
+    for (uint8_t i = 0; i < layout::SuitPiles; ++i)
+        PaintSuit(i, false);
+    if (g_.Game.GameState != State::Turned)
+        SetCurrentPlayer(true, false);
+}
+
+void frmKorvane::SetCurrentPlayer(bool SetDrag, bool Inverse) {
+    const GameInfo& G = g_.Game;
+    const uint8_t c = G.CurrentPlayer;
+    if (!SeatShown(c))
+        return;
+    if (G.GameState == State::Turned) {
+        PaintOpenDeck(c, false);
+        return;
+    }
+    const CardDeck& open = G.Player[c].OpenDeck;
+    if (open.Empty()) {
+        PaintOpenDeck(c, false);
+        HideDragPic();
+        return;
+    }
+    if (SetDrag)
+        SetDragPic(c, Pile::Open, open.Top());
+    const paint::Look look = paint::BeneathTopLook(G, c, Inverse);
+    DrawCard(cards_, picOpenDeck_[c], 0, 0, look.code, look.inverse);
+    picOpenDeck_[c]->setTag(Inverse ? QStringLiteral("1") : QString());
+}
+
+void frmKorvane::SetDragPic(int16_t Index, Pile pic, uint8_t dspCard) {
+    if (Index < 0 || Index >= layout::MaxSeats)
+        return;
+    const PictureBox* pile = pic == Pile::Closed ? picCloseDeck_[Index] : picOpenDeck_[Index];
+    picDrag_->move(fraPlayer_[Index]->pos() + pile->pos());
+    picDrag_->show();
+    DrawCard(cards_, picDrag_, 0, 0, dspCard, false);
+    picDrag_->setTag(QString::number(dspCard));
+    picDrag_->raise();
+}
+
+void frmKorvane::HideDragPic() {
+    picDrag_->hide();
+    picDrag_->clearImage();
+    picDrag_->setTag(QString());
+}
+
+void frmKorvane::HidePlayerFrames() {
+    const int n = std::min<int>(g_.Game.PlayerCount, layout::MaxSeats);
+    for (int i = 0; i < n; ++i)
+        fraPlayer_[i]->hide();
+}
+
+// ---------------------------------------------------------------- Flights
+
+bool frmKorvane::FlyDragPic(QPointF from, QPointF to) {
+    const uint64_t epoch = rules_ ? rules_->Epoch() : 0;
+    AbortCheck abort;
+    if (rules_)
+        abort = [this, epoch] { return rules_->Abandoned(epoch); };
+    const RandomSource random = [this](int32_t lo, int32_t hi) { return g_.RandomInt(lo, hi); };
+    MoveDragPic(*picDrag_, static_cast<float>(from.x()), static_cast<float>(from.y()),
+                static_cast<float>(to.x()), static_cast<float>(to.y()), g_.Game, table_->size(),
+                random, abort);
+    return !(rules_ && rules_->Abandoned(epoch));
+}
+
+bool frmKorvane::AnimateMove(uint8_t toPly) {
+    const int n = std::min<int>(g_.Game.PlayerCount, layout::MaxSeats);
+    const bool named = toPly < layout::SuitPiles ||
+                       (toPly >= Target::FirstOpen && toPly < Target::FirstOpen + n) ||
+                       (toPly >= Target::FirstClosed && toPly < Target::FirstClosed + n);
+    if (!named && toPly != Target::None)
+        return false;
+    FlyDragPic(picDrag_->pos(), PilePosition(toPly));
+    return named;
+}
+
+void frmKorvane::GiveTip() {
+    const QPoint home = picDrag_->pos();
+    for (const uint8_t t : TipTargets(g_.Game)) {
+        const QPoint there = PilePosition(t);
+        // A game replaced during a flight owns the card in hand now: leave it where it is.
+        if (!FlyDragPic(home, there) || !FlyDragPic(there, home))
+            return;
+    }
+}
+
+void frmKorvane::CardShowFlight(uint8_t suit, uint8_t card) {
+    if (suit >= layout::SuitPiles)
+        return;
+    const QPoint start = PilePosition(suit);
+    picDrag_->move(start);
+    picDrag_->show();
+    DrawCard(cards_, picDrag_, 0, 0, card, false);
+    picDrag_->setTag(QString::number(card));
+    picDrag_->raise();
+    PaintSuit(suit, false);
+    const RandomSource random = [this](int32_t lo, int32_t hi) { return g_.RandomInt(lo, hi); };
+    const FlightPoint end =
+        CardShowEndPoint(start.x(), start.y(), table_->width(), table_->height(), picDrag_->width(),
+                         picDrag_->height(), random);
+    if (FlyDragPic(start, QPointF(end.x, end.y)))
+        HideDragPic();
+}
+
+// ---------------------------------------------------------------- Questions
+
+void frmKorvane::AskPlayers() {}
+
+bool frmKorvane::AskPlayAgain(const std::string& message) {
+    QMessageBox box(QMessageBox::NoIcon, tr("Korvane!!!"),
+                    QString::fromLatin1(message) + QStringLiteral("\n\n") +
+                        tr("Do you want to play again?"),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    return box.exec() == QMessageBox::Yes;
+}
+
+TableDisplay::Answer frmKorvane::AskSwitchMode(uint8_t, bool toComputer) {
+    QMessageBox box(QMessageBox::NoIcon,
+                    toComputer ? tr("Change to Computer Player Mode")
+                               : tr("Change to Manual Player Mode"),
+                    toComputer ? tr("Do you want computer to play your game?")
+                               : tr("Do you want to play your own game?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+// ---------------------------------------------------------------- Commands
+
+void frmKorvane::mnGameNew_Click() {
+    if (rules_)
+        rules_->mnGameNew_Click();
+}
+
+void frmKorvane::mnGameDeck_Click() {}
+
+void frmKorvane::mnGameOption_Click() {}
+
+void frmKorvane::mnHelpAbout_Click() {}
+
+void frmKorvane::lblPlayer_DblClick(int Index) {
+    if (rules_)
+        rules_->lblPlayer_DblClick(Index);
+}
+
+void frmKorvane::picCloseDeck_Click(int Index) {
+    if (rules_)
+        rules_->picCloseDeck_Click(Index);
+}
+
+void frmKorvane::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frmKorvane::Form_Unload() {
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    if (rules_)
+        rules_->Shutdown();
+    cards_.cdtTerm();
+    QCoreApplication::quit();
+}
+
+// ---------------------------------------------------------------- Dragging
+
+bool frmKorvane::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == table_ && event->type() == QEvent::Resize) {
+        Form_Resize();
+        return false;
+    }
+    if (watched == picDrag_) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            picDrag_MouseDown(static_cast<QMouseEvent*>(event)->position());
+            return true;
+        case QEvent::MouseMove:
+            picDrag_MouseMove(static_cast<QMouseEvent*>(event)->position());
+            return true;
+        case QEvent::MouseButtonRelease:
+            picDrag_MouseUp();
+            return true;
+        case QEvent::MouseButtonDblClick:
+            // The second press of a double click starts no drag; its release then does nothing.
+            return true;
+        default:
+            return false;
+        }
+    }
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        for (int i = 0; i < layout::MaxSeats; ++i) {
+            if (watched == lblPlayer_[i]) {
+                lblPlayer_DblClick(i);
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmKorvane::picDrag_MouseDown(QPointF pos) {
+    const GameInfo& G = g_.Game;
+    // One move at a time: a flight, a tip or a computer turn still running keeps the card.
+    if (rules_ && rules_->MoveInProgress())
+        return;
+    if (!paint::SeatExists(G, G.CurrentPlayer) ||
+        !(G.GameState == State::Playing || G.GameState == State::Turned ||
+          G.GameState == State::PlayedOn))
+        return;
+    dragging_ = true;
+    grab_ = pos;
+    dragEpoch_ = rules_ ? rules_->Epoch() : 0;
+}
+
+void frmKorvane::picDrag_MouseMove(QPointF pos) {
+    if (!dragging_)
+        return;
+    if (rules_ && rules_->Abandoned(dragEpoch_)) {
+        dragging_ = false;
+        return;
+    }
+    picDrag_->move(picDrag_->pos() + (pos - grab_).toPoint());
+    const uint8_t was = HighlightedPile();
+    const uint8_t now = OverLap();
+    if (was == now)
+        return;
+    Highlight(was, false);
+    Highlight(now, true);
+}
+
+void frmKorvane::picDrag_MouseUp() {
+    if (!dragging_)
+        return;
+    dragging_ = false;
+    if (rules_ && rules_->Abandoned(dragEpoch_))
+        return;
+    uint8_t t = OverLap();
+    bool ok = false;
+    uint64_t epoch = 0;
+    if (rules_) {
+        GameRules::MoveGuard guard(*rules_);
+        epoch = guard.Epoch();
+        ok = AnimateMove(t);
+    } else {
+        ok = AnimateMove(t);
+    }
+    if (rules_ && rules_->Abandoned(epoch))
+        return;
+    if (ok && t < layout::SuitPiles) {
+        bool valid = false;
+        const int card = picDrag_->tag().toInt(&valid);
+        if (valid && card >= 0 && card < CardsInPack && Suit(static_cast<uint8_t>(card)) != t) {
+            const uint8_t suit = static_cast<uint8_t>(Suit(static_cast<uint8_t>(card)));
+            SwapSuitPictures(t, suit);
+            PaintSuit(t, false);
+            t = suit;
+        }
+    }
+    if (rules_)
+        rules_->HumanDrop(t, ok);
+}
+
+uint8_t frmKorvane::OverLap() const {
+    bool valid = false;
+    const int c = picDrag_->tag().toInt(&valid);
+    if (!valid || c < 0 || c >= CardsInPack || picDrag_->isHidden())
+        return Target::None;
+    DropLayout d;
+    for (int s = 0; s < layout::SuitPiles; ++s)
+        d.suitPiles[s] = OnTable(fraSuit_, picSuit_[s]);
+    const int n = std::min<int>(g_.Game.PlayerCount, layout::MaxSeats);
+    for (int p = 0; p < n; ++p)
+        d.openPiles.push_back(OnTable(fraPlayer_[p], picOpenDeck_[p]));
+    d.drag = picDrag_->geometry();
+    return ::korvane::OverLap(d, static_cast<uint8_t>(c), g_.Game);
+}
+
+uint8_t frmKorvane::HighlightedPile() const {
+    uint8_t found = Target::None;
+    for (uint8_t s = 0; s < layout::SuitPiles; ++s)
+        if (picSuit_[s]->tag() == QStringLiteral("1"))
+            found = s;
+    const int n = std::min<int>(g_.Game.PlayerCount, layout::MaxSeats);
+    for (int p = 0; p < n; ++p)
+        if (picOpenDeck_[p]->tag() == QStringLiteral("1"))
+            found = static_cast<uint8_t>(Target::FirstOpen + p);
+    return found;
+}
+
+void frmKorvane::Highlight(uint8_t toPly, bool on) {
+    const GameInfo& G = g_.Game;
+    if (toPly < layout::SuitPiles) {
+        PaintSuit(toPly, on);
+    } else if (toPly >= Target::FirstOpen && toPly < Target::FirstOpen + layout::MaxSeats) {
+        const auto p = static_cast<uint8_t>(toPly - Target::FirstOpen);
+        // The own pile shows the card beneath the one in hand, not its top.
+        if (p != G.CurrentPlayer || G.GameState == State::Turned)
+            PaintOpenDeck(p, on);
+        else
+            SetCurrentPlayer(false, on);
+    }
+}
+
+void frmKorvane::SwapSuitPictures(uint8_t dropped, uint8_t suit) {
+    const QPoint a = picSuit_[dropped]->pos();
+    picSuit_[dropped]->move(picSuit_[suit]->pos());
+    picSuit_[suit]->move(a);
+    std::swap(suitSlot_[dropped], suitSlot_[suit]);
+}
+
+} // namespace korvane

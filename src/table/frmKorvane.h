@@ -1,0 +1,153 @@
+// The table window: one panel per seat, the suit band, the card in hand and the menu bar. It
+// shows the game record it is given and hands the user's actions to the rules.
+#pragma once
+
+#include "engine/TableDisplay.h"
+#include "table/TableLayout.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <cstdint>
+
+class QAction;
+class QLabel;
+class QMenu;
+
+namespace korvane {
+
+class CardLibrary;
+class GameRules;
+class PictureBox;
+class mdlGlobal;
+
+class frmKorvane : public QMainWindow, public TableDisplay {
+    Q_OBJECT
+public:
+    static constexpr int InitialClientWidth = 794;
+    static constexpr int InitialClientHeight = 450;
+
+    frmKorvane(mdlGlobal& global, CardLibrary& cards, QWidget* parent = nullptr);
+    ~frmKorvane() override;
+    frmKorvane(const frmKorvane&) = delete;
+    frmKorvane& operator=(const frmKorvane&) = delete;
+
+    // The rules are built over this window, so they are handed in afterwards.
+    void SetRules(GameRules* rules) { rules_ = rules; }
+    GameRules* Rules() const { return rules_; }
+    static QColor TableColour();
+
+    // ---- TableDisplay ----
+    void PaintCloseDeck(uint8_t I) override;
+    void PaintOpenDeck(uint8_t I, bool Inverse) override;
+    void PrintLabel(uint8_t I) override;
+    void PaintSuit(uint8_t I, bool Inverse) override;
+    void PaintForm() override;
+    void SetDragPic(int16_t Index, Pile pic, uint8_t dspCard) override;
+    void HideDragPic() override;
+    void SetCurrentPlayer(bool SetDrag, bool Inverse) override;
+    bool AnimateMove(uint8_t toPly) override;
+    void GiveTip() override;
+    void HidePlayerFrames() override;
+    void CardShowFlight(uint8_t suit, uint8_t card) override;
+    void SetCaption(bool ShowTable) override;
+    void Form_Resize() override;
+    void SetBusyPointer(bool busy) override;
+    void AskPlayers() override;
+    bool AskPlayAgain(const std::string& message) override;
+    Answer AskSwitchMode(uint8_t Index, bool toComputer) override;
+
+    // ---- Layout ----
+    // Height of two lines of the window's font: the label's height.
+    int LabelHeight() const { return labelHeight_; }
+    QSize PileSize() const;
+    QSize PanelSize() const;
+    QSize MinimumClientSize() const;
+    // The table's client area (below the menu bar).
+    QWidget* Table() const { return table_; }
+
+    // ---- Widgets ----
+    QWidget* fraPlayer(int i) const { return fraPlayer_.at(i); }
+    PictureBox* picCloseDeck(int i) const { return picCloseDeck_.at(i); }
+    PictureBox* picOpenDeck(int i) const { return picOpenDeck_.at(i); }
+    QLabel* lblPlayer(int i) const { return lblPlayer_.at(i); }
+    QWidget* fraSuit() const { return fraSuit_; }
+    PictureBox* picSuit(int i) const { return picSuit_.at(i); }
+    PictureBox* picDrag() const { return picDrag_; }
+
+    // Where the pile named by a target code lies on the table; 255 names the pile the card in
+    // hand came from.
+    QPoint PilePosition(uint8_t toPly) const;
+
+    // ---- Dragging ----
+    // The pile the card in hand would be dropped on now, or 255.
+    uint8_t OverLap() const;
+    bool Dragging() const { return dragging_; }
+
+    // ---- Menu ----
+    QAction* mnGameNew = nullptr;
+    QAction* mnGameOpen = nullptr;
+    QAction* mnGameSave = nullptr;
+    QAction* mnGameSaveAs = nullptr;
+    QAction* mnGameDeck = nullptr;
+    QAction* mnGameOption = nullptr;
+    QAction* mnGameExit = nullptr;
+    QAction* mnGameIndex = nullptr;
+    QAction* mnHelpAbout = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // The end when the table cannot fit the screen; tests replace the ending.
+    virtual void NotEnoughResolution();
+
+private:
+    void Form_Load();
+    void BuildMenu();
+    void ApplyLayout(const layout::Size& client);
+    void Form_Unload();
+
+    void mnGameNew_Click();
+    void mnGameDeck_Click();
+    void mnGameOption_Click();
+    void mnHelpAbout_Click();
+    void lblPlayer_DblClick(int Index);
+    void picCloseDeck_Click(int Index);
+    void picDrag_MouseDown(QPointF pos);
+    void picDrag_MouseMove(QPointF pos);
+    void picDrag_MouseUp();
+
+    // The pile currently drawn highlighted, by the markers in the pile pictures' tags.
+    uint8_t HighlightedPile() const;
+    void Highlight(uint8_t toPly, bool on);
+    // An ace dropped on the empty suit pile of another suit: the two pile pictures change places
+    // so that the ace lands where it was dropped while pile i keeps holding suit i.
+    void SwapSuitPictures(uint8_t dropped, uint8_t suit);
+    // Flies the card in hand; false when the game was replaced while it flew.
+    bool FlyDragPic(QPointF from, QPointF to);
+    bool SeatShown(uint8_t I) const;
+
+    mdlGlobal& g_;
+    CardLibrary& cards_;
+    GameRules* rules_ = nullptr;
+
+    QWidget* table_ = nullptr;
+    std::array<QWidget*, layout::MaxSeats> fraPlayer_{};
+    std::array<PictureBox*, layout::MaxSeats> picCloseDeck_{};
+    std::array<PictureBox*, layout::MaxSeats> picOpenDeck_{};
+    std::array<QLabel*, layout::MaxSeats> lblPlayer_{};
+    QWidget* fraSuit_ = nullptr;
+    std::array<PictureBox*, layout::SuitPiles> picSuit_{};
+    PictureBox* picDrag_ = nullptr;
+
+    // Which of the four places in the band each suit pile picture occupies.
+    std::array<int, layout::SuitPiles> suitSlot_{0, 1, 2, 3};
+    int labelHeight_ = 0;
+    bool dragging_ = false;
+    QPointF grab_;
+    uint64_t dragEpoch_ = 0;
+    bool resizing_ = false;
+    bool unloaded_ = false;
+};
+
+} // namespace korvane

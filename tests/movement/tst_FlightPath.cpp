@@ -47,9 +47,9 @@ private slots:
         ScriptedRandom rnd;
         // Every position lies on a half, so each shows the rounding: up, also below zero.
         FlightPlan plan =
-            PlanFlight(0.5f, -1.5f, 100.5f, -1.5f, Straight(15), 800, 600, rnd.Source());
-        const std::vector<FlightPoint> expected{{1, -1},  {16, -1}, {31, -1}, {46, -1},
-                                                {61, -1}, {76, -1}, {91, -1}, {100.5f, -1.5f}};
+            PlanFlight(-30.5f, -1.5f, 69.5f, -1.5f, Straight(15), 800, 600, rnd.Source());
+        const std::vector<FlightPoint> expected{{-30, -1}, {-15, -1}, {0, -1},  {15, -1},
+                                                {30, -1},  {45, -1},  {60, -1}, {69.5f, -1.5f}};
         QCOMPARE(plan.points, expected);
         QVERIFY(plan.controls.empty());
         QVERIFY(rnd.asked.empty());

@@ -194,10 +194,13 @@ bool SavedGameCommands::SaveRecord() {
     // Written aside and renamed over the old file only when complete, so a full disk or a
     // crash leaves the old file whole.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: QSaveFile (Qt 6.4) does not notice a write that fails while its buffer is
+    // flushed at commit, and renames the truncated file over the old one. Written straight
+    // through, a failing write is seen here and the old file stays.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(file.errorString());
     const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.flush()) {
         const QString why = file.errorString();
         file.cancelWriting();
         return fail(why);

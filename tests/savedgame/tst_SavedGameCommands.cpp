@@ -41,16 +41,12 @@ public:
     void SetCurrentPlayer(bool, bool) override {}
     bool AnimateMove(uint8_t toPly) override {
         ++flights;
-        if (onFlight)
-            onFlight();
+        Call(onFlight);
         return toPly != Target::None;
     }
     void GiveTip() override {}
     void HidePlayerFrames() override {}
-    void CardShowFlight(uint8_t, uint8_t) override {
-        if (onCardShow)
-            onCardShow();
-    }
+    void CardShowFlight(uint8_t, uint8_t) override { Call(onCardShow); }
     void SetCaption(bool ShowTable) override {
         ++captions;
         lastCaption = ShowTable;
@@ -58,25 +54,25 @@ public:
     }
     void Form_Resize() override { ++resizes; }
     void SetBusyPointer(bool) override {}
-    // Seat 0 is a person, the others are played by the computer.
+    // Seat 0 is a person, the other three are played by the computer.
     void AskPlayers() override {
-        GameInfo& G = g_.Game;
-        G.PlayerCount = 4;
-        G.Player.assign(4, PlayerInfo{});
-        for (uint8_t i = 0; i < 4; ++i) {
-            G.Player[i].SetName("Seat " + std::to_string(i + 1));
-            G.Player[i].Computer = i != 0;
-        }
-        G.GameState = State::Dealt;
+        g_.Game.PlayerCount = 4;
+        g_.Game.Player.assign(4, PlayerInfo{});
+        for (uint8_t i = 1; i < 4; ++i)
+            g_.Game.Player[i].Computer = true;
+        g_.Game.GameState = State::Dealt;
     }
     bool AskPlayAgain(const std::string&) override {
-        if (onAskPlayAgain)
-            onAskPlayAgain();
+        Call(onAskPlayAgain);
         return false;
     }
     Answer AskSwitchMode(uint8_t, bool) override { return Answer::No; }
 
 private:
+    static void Call(const std::function<void()>& f) {
+        if (f)
+            f();
+    }
     mdlGlobal& g_;
 };
 
@@ -125,7 +121,7 @@ LoadResult Load(const QByteArray& bytes) {
                                                static_cast<std::size_t>(bytes.size())));
 }
 
-// A game in state 1 with a person to move and every option away from its default.
+// A game in state 1 with a person to move and options away from their defaults.
 GameInfo TurnedCardGame() {
     GameInfo g = MidGame(3);
     g.GameState = State::Turned;
@@ -134,15 +130,9 @@ GameInfo TurnedCardGame() {
     g.Player[0].Lost = 4;
     g.Player[1].SetName("Zo\xeb");
     g.DeckBack = 63;
-    g.MoveStep = {30, 2};
     g.MoveSpeed = {50, 109};
     g.TotalKorvane = 3;
-    g.KorvanePerTurn = true;
-    g.OutlineDrag = false;
-    g.ShowTip = false;
-    g.LastChance = false;
-    g.StraightPath = false;
-    g.PathPoints = 17;
+    g.ShowTip = g.StraightPath = false;
     return g;
 }
 
@@ -217,7 +207,7 @@ private slots:
 
         QVERIFY(h.asked.at(0).open);
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.join('\n')));
-        QCOMPARE(Difference(h.g.Game, saved), std::string());
+        QCOMPARE(Bytes(h.g.Game), Bytes(saved));
         QCOMPARE(h.g.Game.CardInHand(), saved.CardInHand());
         QCOMPARE(h.g.Game.Player[1].TrimmedName(), std::string("Zo\xeb"));
         QVERIFY(h.rules.Epoch() != epoch);
@@ -259,7 +249,7 @@ private slots:
         other.answers = {At("tail.KVN")};
         other.commands.mnGameOpen_Click();
         QVERIFY(other.messages.isEmpty());
-        QCOMPARE(Difference(other.g.Game, MidGame(3)), std::string());
+        QCOMPARE(Bytes(other.g.Game), Bytes(MidGame(3)));
     }
 
     void refusedFileLeavesTheGame_data() {
@@ -303,7 +293,7 @@ private slots:
         QCOMPARE(h.messages.size(), 1);
         QVERIFY2(h.messages[0].contains(says), qPrintable(h.messages[0]));
         QVERIFY2(h.messages[0].contains(QDir::toNativeSeparators(path)), qPrintable(h.messages[0]));
-        QCOMPARE(Difference(h.g.Game, TurnedCardGame()), std::string());
+        QCOMPARE(Bytes(h.g.Game), Bytes(TurnedCardGame()));
         QCOMPARE(h.rules.Epoch(), epoch);
         QCOMPARE(h.view.captions + h.view.paints + h.view.resizes, 0);
         QCOMPARE(h.g.FileName, At("mine.KVN").toStdString());
@@ -321,7 +311,7 @@ private slots:
         h.commands.mnGameOpen_Click();
         QCOMPARE(h.g.FileName, std::string());
         QCOMPARE(h.g.FileTitle, std::string("named.KVN"));
-        QCOMPARE(Difference(h.g.Game, MidGame(4)), std::string());
+        QCOMPARE(Bytes(h.g.Game), Bytes(MidGame(4)));
 
         // Save As cancelled, then Save asks for a name again.
         h.g.FileName = At("named.KVN").toStdString();
@@ -366,15 +356,6 @@ private slots:
         QCOMPARE(h.messages.size(), 2);
         QCOMPARE(ReadAll(ro), QByteArray("precious"));
         QCOMPARE(h.g.FileName, ro.toStdString());
-
-        // Reading one is fine.
-        QVERIFY(QFile::setPermissions(ro, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        QVERIFY(WriteAll(ro, Bytes(MidGame(5))));
-        QVERIFY(QFile::setPermissions(ro, QFileDevice::ReadOwner));
-        h.answers = {ro};
-        h.commands.mnGameOpen_Click();
-        QCOMPARE(h.messages.size(), 2);
-        QCOMPARE(h.g.Game.PlayerCount, uint8_t{5});
     }
 
     void failedWriteKeepsTheOldFile() {

@@ -2,38 +2,19 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
-#include <memory>
 #include <vector>
 
 using namespace korvane;
 
 namespace {
 
-// A counter that is read near its wrap and moves on by `stride` at every reading.
-struct SteppingTicks {
-    uint32_t now;
-    uint32_t stride;
-    int reads = 0;
-    TickSource Source() {
-        return [this] {
-            ++reads;
-            const uint32_t t = now;
-            now += stride; // wraps
-            return t;
-        };
-    }
-};
-
 bool BusyPointerShown() {
     const QCursor* c = QGuiApplication::overrideCursor();
     return c != nullptr && c->shape() == Qt::WaitCursor;
-}
-
-FlightPlan StraightPlan(float cX, float cY, float dx, float dy) {
-    return PlanFlight(cX, cY, dx, dy, FlightOptions{}, 800, 600, {});
 }
 
 } // namespace
@@ -41,77 +22,57 @@ FlightPlan StraightPlan(float cX, float cY, float dx, float dy) {
 class TestDragFlight : public QObject {
     Q_OBJECT
 private slots:
-    void pauseCrossesTheCounterWrap() {
-        SteppingTicks ticks{0xFFFFFFF0u, 3};
-        const uint32_t start = ticks.now;
-        QVERIFY(Pause(40, {}, ticks.Source()));
-        const uint32_t lastRead = ticks.now - ticks.stride;
-        QVERIFY(lastRead < start);                  // the counter did wrap
-        QVERIFY(uint32_t(lastRead - start) >= 40u); // and the full time passed
-        QVERIFY(ticks.reads <= 40 / 3 + 2);         // without extra rounds
-    }
+    void pauses() {
+        // A counter read just before its wrap, moving on by 3 at every reading.
+        uint32_t now = 0xFFFFFFF0u;
+        int reads = 0;
+        QVERIFY(Pause(40, {}, [&] { return ++reads, now += 3, now - 3; }));
+        const uint32_t lastRead = now - 3;
+        QVERIFY(lastRead < 0xFFFFFFF0u);                  // the counter did wrap
+        QVERIFY(uint32_t(lastRead - 0xFFFFFFF0u) >= 40u); // and the full time passed
+        QVERIFY(reads <= 40 / 3 + 2);                     // without extra rounds
 
-    void pauseRunsPendingEventsEvenForNoTime() {
-        for (int32_t ms : {0, -5, 3}) {
+        // Pending events run even when there is no time to wait.
+        for (int32_t ms : {0, -5}) {
             bool ran = false;
             QTimer::singleShot(0, this, [&] { ran = true; });
-            QVERIFY(Pause(ms));
-            QVERIFY(ran);
+            QVERIFY(Pause(ms) && ran);
         }
-    }
 
-    void pauseStopsWhenAborted() {
+        // A replaced game ends the pause at once (else a minute and true).
         bool replaced = false;
         QTimer::singleShot(5, this, [&] { replaced = true; });
-        // Without the abort this would wait a minute and report the full time.
         QVERIFY(!Pause(60000, [&] { return replaced; }));
-        QVERIFY(replaced);
     }
 
-    void flightShowsEveryStepUnderTheBusyPointer() {
-        const FlightPlan plan = StraightPlan(0, 0, 60, 80);
+    void flightSteps() {
+        const FlightPlan plan = PlanFlight(0, 0, 300, 0, FlightOptions{}, 800, 600, {});
         std::vector<FlightPoint> shown;
         std::vector<int32_t> waits;
-        bool busyThroughout = true;
-        const bool arrived = FlyPlan(
-            plan, 7,
-            [&](FlightPoint p) {
-                shown.push_back(p);
-                busyThroughout = busyThroughout && BusyPointerShown();
-            },
-            [&](int32_t ms) {
-                waits.push_back(ms);
-                return true;
-            });
-        QVERIFY(arrived);
+        bool busy = true;
+        const auto record = [&](FlightPoint p) {
+            shown.push_back(p);
+            busy = busy && BusyPointerShown();
+        };
+        QVERIFY(FlyPlan(plan, 7, record, [&](int32_t ms) { return waits.push_back(ms), true; }));
         QCOMPARE(shown, plan.points);
         QCOMPARE(waits, std::vector<int32_t>(plan.points.size() - 1, 7)); // none after arrival
-        QVERIFY(busyThroughout);
+        QVERIFY(busy);
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
-    }
 
-    void abortedFlightStopsWhereItIs() {
-        const FlightPlan plan = StraightPlan(0, 0, 300, 0);
-        std::vector<FlightPoint> shown;
+        // Replaced after the third step: no further placing, the pointer restored.
+        shown.clear();
         int pauses = 0;
-        bool replaced = false;
-        const bool arrived = FlyPlan(
-            plan, 1, [&](FlightPoint p) { shown.push_back(p); },
-            [&](int32_t) {
-                replaced = ++pauses == 3;
-                return true;
-            },
-            [&] { return replaced; });
-        QVERIFY(!arrived);
+        QVERIFY(!FlyPlan(
+            plan, 1, record, [&](int32_t) { return ++pauses, true; }, [&] { return pauses == 3; }));
         QCOMPARE(shown.size(), std::size_t{3});
-        QVERIFY(!(shown.back() == plan.points.back()));
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     }
 
-    void widgetFliesToItsDestination() {
+    void widgetFlights() {
         QWidget table;
         table.resize(800, 600);
-        auto* pic = new QWidget(&table);
+        QPointer<QWidget> pic = new QWidget(&table);
         pic->setGeometry(100, 100, 71, 96);
         GameInfo game;
         game.MoveSpeed = {0, 0};
@@ -119,26 +80,18 @@ private slots:
         // Nowhere to go: nothing moves, the pointer is left alone.
         QVERIFY(MoveDragPic(*pic, 100, 100, 100, 100, game, table.size(), {}));
         QCOMPARE(pic->pos(), QPoint(100, 100));
-        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 
         game.StraightPath = false;
         int draws = 0;
-        QVERIFY(MoveDragPic(*pic, 100, 100, 520.4f, 330.6f, game, table.size(),
-                            [&](int32_t lo, int32_t) {
-                                ++draws;
-                                return lo;
-                            }));
+        const auto random = [&](int32_t lo, int32_t) { return ++draws, lo; };
+        QVERIFY(MoveDragPic(*pic, 100, 100, 520.4f, 330.6f, game, table.size(), random));
         QCOMPARE(pic->pos(), QPoint(520, 331));
         QCOMPARE(draws, 4);
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
-    }
 
-    void flightEndsWhenTheWidgetGoes() {
-        QWidget table;
-        QPointer<QWidget> pic = new QWidget(&table);
-        GameInfo game;
+        // The picture destroyed by an event during the flight ends it safely.
         QTimer::singleShot(0, pic, [&] { delete pic.data(); });
-        QVERIFY(!MoveDragPic(*pic, 0, 0, 600, 0, game, QSize(800, 600), {}));
+        QVERIFY(!MoveDragPic(*pic, 0, 0, 600, 0, game, table.size(), {}));
         QVERIFY(pic.isNull());
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     }

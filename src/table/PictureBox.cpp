@@ -4,8 +4,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include <cmath>
-
 namespace korvane {
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent), background_(Qt::white) {
@@ -25,8 +23,8 @@ void PictureBox::setBackground(const QColor& colour) {
 void PictureBox::SyncImage() {
     const qreal dpr = devicePixelRatioF();
     const QSize logical = size().expandedTo(QSize(1, 1));
-    const QSize device(static_cast<int>(std::ceil(logical.width() * dpr)),
-                       static_cast<int>(std::ceil(logical.height() * dpr)));
+    // Rounded as Qt rounds the widget itself, so the image maps onto it pixel for pixel.
+    const QSize device = logical * dpr;
     if (!image_.isNull() && image_.size() == device && image_.devicePixelRatio() == dpr) {
         return;
     }

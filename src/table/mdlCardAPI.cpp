@@ -91,9 +91,10 @@ QString DeckName(const QString& folder, const QString& fallback) {
     return fallback;
 }
 
+// Rounded as Qt rounds a widget's size to device pixels, so that a card fills a card picture
+// exactly at any scale.
 QSize DeviceSize(qreal dpr) {
-    return {static_cast<int>(std::lround(CardLibrary::CardWidth * dpr)),
-            static_cast<int>(std::lround(CardLibrary::CardHeight * dpr))};
+    return QSize(CardLibrary::CardWidth, CardLibrary::CardHeight) * dpr;
 }
 
 QPainterPath CardOutline(const QRectF& r) {
@@ -260,7 +261,17 @@ QPixmap CardLibrary::Image(int code, int mode, QColor colour, qreal dpr) {
     if (found != cache_.end()) {
         return found->second;
     }
-    QPixmap image = Render(code, look, colour, dpr, size);
+    QPixmap image;
+    if (look == DrawMode::Highlight) {
+        // From the plain image, so that the first highlight during a drag reads no deck.
+        QImage inverted = Image(code, DrawMode::Face, colour, dpr).toImage();
+        inverted.invertPixels(QImage::InvertRgb);
+        ++renderCount_;
+        image = QPixmap::fromImage(std::move(inverted));
+        image.setDevicePixelRatio(dpr);
+    } else {
+        image = Render(code, colour, dpr, size);
+    }
     cache_.emplace(key, image);
     return image;
 }
@@ -287,7 +298,7 @@ void CardLibrary::PaintImage(QPainter& p, int code, QColor colour, QRectF r) {
     }
 }
 
-QPixmap CardLibrary::Render(int code, int mode, QColor colour, qreal dpr, QSize deviceSize) {
+QPixmap CardLibrary::Render(int code, QColor colour, qreal dpr, QSize deviceSize) {
     ++renderCount_;
     // Rendered in device pixels of the target's own scale, so that drawing it there copies
     // pixels one to one.
@@ -300,9 +311,6 @@ QPixmap CardLibrary::Render(int code, int mode, QColor colour, qreal dpr, QSize 
         p.scale(static_cast<qreal>(deviceSize.width()) / CardWidth,
                 static_cast<qreal>(deviceSize.height()) / CardHeight);
         PaintImage(p, code, colour, QRectF(0, 0, CardWidth, CardHeight));
-    }
-    if (mode == DrawMode::Highlight) {
-        image.invertPixels(QImage::InvertRgb);
     }
     QPixmap pixmap = QPixmap::fromImage(std::move(image));
     pixmap.setDevicePixelRatio(dpr);

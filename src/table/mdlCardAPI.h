@@ -85,7 +85,7 @@ private:
     using Key = std::tuple<int, int, QRgb, int, int, qint64>;
 
     QSvgRenderer* Renderer(Deck& deck);
-    QPixmap Render(int code, int mode, QColor colour, qreal dpr, QSize deviceSize);
+    QPixmap Render(int code, QColor colour, qreal dpr, QSize deviceSize);
     void PaintImage(QPainter& p, int code, QColor colour, QRectF r);
 
     QString folder_;

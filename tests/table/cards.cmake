@@ -9,3 +9,6 @@ set_tests_properties(tst_cards_hidpi PROPERTIES
 add_test(NAME tst_cards_hidpi_fractional COMMAND tst_cards_hidpi)
 set_tests_properties(tst_cards_hidpi_fractional PROPERTIES
                      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=1.5")
+add_test(NAME tst_cards_hidpi_uneven COMMAND tst_cards_hidpi)
+set_tests_properties(tst_cards_hidpi_uneven PROPERTIES
+                     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=1.1")

@@ -202,6 +202,7 @@ private slots:
         QTest::addColumn<double>("dpr");
         QTest::addColumn<QSize>("device");
         QTest::newRow("1") << 1.0 << QSize(71, 96);
+        QTest::newRow("1.1") << 1.1 << QSize(78, 106);
         QTest::newRow("1.25") << 1.25 << QSize(89, 120);
         QTest::newRow("1.5") << 1.5 << QSize(107, 144);
         QTest::newRow("2") << 2.0 << QSize(142, 192);

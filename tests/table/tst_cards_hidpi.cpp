@@ -6,8 +6,6 @@
 #include <QPainter>
 #include <QtTest>
 
-#include <cmath>
-
 using namespace korvane;
 
 class TestCardsHiDpi : public QObject {
@@ -30,8 +28,7 @@ private slots:
         QCOMPARE(w, 71);
         DrawCard(lib, &box, 0, 0, 38, false);
 
-        const QSize device(static_cast<int>(std::lround(71 * dpr)),
-                           static_cast<int>(std::lround(96 * dpr)));
+        const QSize device = QSize(71, 96) * dpr;
         const QImage stored = box.image().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(box.image().devicePixelRatio(), dpr);
         QCOMPARE(stored.size(), device);

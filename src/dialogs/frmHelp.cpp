@@ -1,0 +1,142 @@
+#include "dialogs/frmHelp.h"
+
+#include "dialogs/AppIcon.h"
+#include "dialogs/DialogLook.h"
+#include "engine/GameRecord.h"
+#include "engine/mdlGlobal.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace korvane {
+
+QString frmHelp::Text() {
+    return QStringLiteral(R"(
+<h2>Korvane - Palveri Solitaire</h2>
+<p>A card game for three to eight players around one table. Every seat is played either by a
+person with the mouse or by the computer. The aim is to get rid of all your cards; the last
+player left holding cards loses the game.</p>
+
+<h3>Starting a game</h3>
+<p>Choose <b>Game &gt; New Game</b> (F2). Pick the number of players and how many of them are
+people, tick the seats that people play and type their names. A ticked seat is a person, an
+unticked one the computer. To move a person to another seat, first untick a ticked seat and then
+tick the one you want. One pack of 52 cards is shuffled and dealt face down to the players'
+closed piles, and a player chosen at random begins.</p>
+
+<h3>Your turn</h3>
+<p>Each player has a <b>closed pile</b> (face down) and an <b>open pile</b> (face up). In the
+middle of the table are the four <b>suit piles</b>, one for each suit.</p>
+<ul>
+<li>The card in hand is the top card of your open pile. You may also click your closed pile to
+turn up its next card; that card is then the card in hand.</li>
+<li>A card may go onto the suit pile of its own suit when it is the Ace (the pile is empty) or
+the next rank above the pile's top card.</li>
+<li>A card may go onto <b>another player's</b> open pile when it is exactly one rank higher than
+that pile's top card, in any suit. Nothing goes onto an Ace there.</li>
+<li>As long as you play cards away you keep the turn.</li>
+<li>A turned-up card that can go nowhere must be laid on your own open pile. That ends your
+turn.</li>
+<li>When your closed pile is empty, clicking it turns your open pile over to become the new
+closed pile, in the same order.</li>
+<li>A player whose two piles are both empty is out.</li>
+</ul>
+
+<h3>The two mistakes and the penalty</h3>
+<p>The game watches for two mistakes:</p>
+<ol>
+<li>Clicking your closed pile while the top card of your open pile could have been played.</li>
+<li>Laying a turned-up card on your own open pile while it could have been played onto a suit
+pile or another player's open pile.</li>
+</ol>
+<p>A mistake costs a penalty, a <b>Korvane</b>: every other player hands you cards from the
+bottom of his closed pile, face down, onto the end of your closed pile. Players whose closed pile
+is empty give nothing. How many cards each player gives is set by <b>Total Korvane</b> in the
+options.</p>
+<p>With <b>Korvane per Mistake</b> each mistake is charged at once. With <b>Korvane per Turn</b>
+a mistake of the first kind is only noted, and all mistakes of the turn are charged together as
+one penalty the next time a turned-up card is laid on an open pile.</p>
+
+<h3>The end of the game and the last chance</h3>
+<p>When only one player still holds cards the game is over and that player has lost it. With
+<b>Give a last chance at the end</b> ticked, that player first gets one more turn: if he can play
+all his remaining cards onto the suit piles, nobody loses. The number of games each player has
+lost is shown next to his name. At the end you may play again with the same players.</p>
+
+<h3>Playing with the mouse</h3>
+<ul>
+<li>Drag the card in hand with the mouse and let it go over the pile where it should go. The
+pile under the card is highlighted; a card let go anywhere else flies back.</li>
+<li>Click your closed pile to turn up its next card.</li>
+<li>Double-click a player's name to switch that seat between a person and the computer.</li>
+<li>When a person is to move, the card in hand may fly to every pile that can take it and back:
+that is the tip.</li>
+</ul>
+
+<h3>The menus</h3>
+<ul>
+<li><b>New Game</b> (F2), <b>Open Game</b> (F3), <b>Save Game</b> (Ctrl+S) and <b>Save Game
+AS</b> (Ctrl+A): games are saved with their options in files ending in .kvn.</li>
+<li><b>Deck</b> (F8): choose one of twelve designs for the backs of the cards.</li>
+<li><b>Option</b> (F9): the options below.</li>
+<li><b>Exit</b> (Ctrl+F4): ends the program; a game that was not saved is lost.</li>
+</ul>
+
+<h3>Options</h3>
+<ul>
+<li><b>Total Korvane</b> (One, Two, Three): how many cards every other player hands over for one
+penalty.</li>
+<li><b>Korvane Type</b>: <b>Korvane per Mistake</b> charges every mistake at once;
+<b>Korvane per Turn</b> charges the mistakes of a turn together, once.</li>
+<li><b>Funny Card Movement Path</b>: cards fly along random curves instead of straight lines.
+<b>Path Points</b> is the number of random points on the table a curved flight bends towards;
+at 0 the flight stays straight.</li>
+<li><b>Show Tip everytime</b>: shows a person where the card in hand may go.</li>
+<li><b>Give a last chance at the end</b>: the last player holding cards gets one more turn.</li>
+<li><b>Outline Dragging</b>: highlights another player's open pile when a dragged card is over
+it (suit piles are always highlighted).</li>
+<li><b>Card Animation</b>: <b>Step Distance</b> is how far a flying card moves at each step, from
+1 (slow) to 99 (fast); <b>Speed</b> goes from -9 (slow) to 99 (fast). The computer's cards have
+their own <b>Computer Step Distance</b> and <b>Computer Speed</b>.</li>
+</ul>
+<p>The options are saved with a game and come back when it is opened.</p>
+)");
+}
+
+frmHelp::frmHelp(QWidget* owner) : QDialog(owner) {
+    setWindowTitle(QStringLiteral("Korvane Help"));
+    setWindowIcon(AppIcon());
+    setModal(false);
+    ApplyWindowFont(this);
+    const int S = mdlGlobal::CardSpacing;
+
+    browser_ = new QTextBrowser(this);
+    browser_->setOpenLinks(false);
+    browser_->setHtml(Text());
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(S, S, S, S);
+    layout->setSpacing(S);
+    layout->addWidget(browser_);
+    layout->addWidget(buttons);
+    resize(620, 560);
+}
+
+frmHelp* frmHelp::Show(QWidget* owner) {
+    frmHelp* help =
+        owner ? owner->findChild<frmHelp*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    if (!help) {
+        help = new frmHelp(owner);
+        help->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    help->show();
+    help->raise();
+    help->activateWindow();
+    return help;
+}
+
+} // namespace korvane

@@ -79,7 +79,7 @@ struct FlightPlan {
 // destination. Curved (pathPoints >= 1 and not straightPath): pathPoints random control points,
 // each drawn x then y as random(0, clientW), random(0, clientH); the path length is taken as
 // (sqrt(pathPoints) + 1) * dist and walked the same way, then the destination.
-// `random` is called only for curved flights.
+// `random` is called only for curved flights; without one, a flight flies straight.
 FlightPlan PlanFlight(float cX, float cY, float dx, float dy, const FlightOptions& options,
                       int32_t clientW, int32_t clientH, const RandomSource& random);
 

@@ -1,9 +1,13 @@
 #include "table/frmKorvane.h"
 
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmName.h"
+#include "dialogs/frmOption.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
 #include "movement/DragFlight.h"
 #include "movement/DropTarget.h"
+#include "savedgame/SavedGameCommands.h"
 #include "table/PictureBox.h"
 #include "table/TablePaint.h"
 #include "table/mdlCardAPI.h"
@@ -143,6 +147,9 @@ void frmKorvane::BuildMenu() {
     mnHelpAbout = item(help, "mnHelpAbout", tr("&About"), QKeySequence());
 
     connect(mnGameNew, &QAction::triggered, this, [this] { mnGameNew_Click(); });
+    connect(mnGameOpen, &QAction::triggered, this, [this] { mnGameOpen_Click(); });
+    connect(mnGameSave, &QAction::triggered, this, [this] { mnGameSave_Click(); });
+    connect(mnGameSaveAs, &QAction::triggered, this, [this] { mnGameSaveAs_Click(); });
     connect(mnGameDeck, &QAction::triggered, this, [this] { mnGameDeck_Click(); });
     connect(mnGameOption, &QAction::triggered, this, [this] { mnGameOption_Click(); });
     connect(mnHelpAbout, &QAction::triggered, this, [this] { mnHelpAbout_Click(); });
@@ -437,7 +444,9 @@ void frmKorvane::CardShowFlight(uint8_t suit, uint8_t card) {
 
 // ---------------------------------------------------------------- Questions
 
-void frmKorvane::AskPlayers() {}
+void frmKorvane::AskPlayers() {
+    frmName::Run(this, g_);
+}
 
 bool frmKorvane::AskPlayAgain(const std::string& message) {
     QMessageBox box(QMessageBox::NoIcon, tr("Korvane!!!"),
@@ -473,9 +482,35 @@ void frmKorvane::mnGameNew_Click() {
 
 void frmKorvane::mnGameDeck_Click() {}
 
-void frmKorvane::mnGameOption_Click() {}
+void frmKorvane::mnGameOption_Click() {
+    frmOption::Run(this, g_.Game);
+}
 
-void frmKorvane::mnHelpAbout_Click() {}
+void frmKorvane::mnHelpAbout_Click() {
+    frmAbout::Run(this);
+}
+
+void frmKorvane::SetRules(GameRules* rules) {
+    rules_ = rules;
+    files_.reset();
+    if (rules_)
+        files_ = std::make_unique<SavedGameCommands>(this, *rules_, *this);
+}
+
+void frmKorvane::mnGameOpen_Click() {
+    if (files_)
+        files_->mnGameOpen_Click();
+}
+
+void frmKorvane::mnGameSave_Click() {
+    if (files_)
+        files_->mnGameSave_Click();
+}
+
+void frmKorvane::mnGameSaveAs_Click() {
+    if (files_)
+        files_->mnGameSaveAs_Click();
+}
 
 void frmKorvane::lblPlayer_DblClick(int Index) {
     if (rules_)

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -19,6 +20,7 @@ namespace korvane {
 class CardLibrary;
 class GameRules;
 class PictureBox;
+class SavedGameCommands;
 class mdlGlobal;
 
 class frmKorvane : public QMainWindow, public TableDisplay {
@@ -33,7 +35,7 @@ public:
     frmKorvane& operator=(const frmKorvane&) = delete;
 
     // The rules are built over this window, so they are handed in afterwards.
-    void SetRules(GameRules* rules) { rules_ = rules; }
+    void SetRules(GameRules* rules);
     GameRules* Rules() const { return rules_; }
     static QColor TableColour();
 
@@ -108,6 +110,9 @@ private:
     void Form_Unload();
 
     void mnGameNew_Click();
+    void mnGameOpen_Click();
+    void mnGameSave_Click();
+    void mnGameSaveAs_Click();
     void mnGameDeck_Click();
     void mnGameOption_Click();
     void mnHelpAbout_Click();
@@ -130,6 +135,7 @@ private:
     mdlGlobal& g_;
     CardLibrary& cards_;
     GameRules* rules_ = nullptr;
+    std::unique_ptr<SavedGameCommands> files_;
 
     QWidget* table_ = nullptr;
     std::array<QWidget*, layout::MaxSeats> fraPlayer_{};

@@ -13,13 +13,6 @@ if(TARGET korvane_cards)
     target_link_libraries(korvane_table PUBLIC korvane_cards)
 endif()
 
-# The movement, dialogs and saved-game libraries are defined by directories processed after this
-# one, so they are linked once the whole tree has been read.
-function(korvane_table_link_later)
-    foreach(lib korvane_movement korvane_dialogs korvane_savedgame_ui)
-        if(TARGET ${lib})
-            target_link_libraries(korvane_table PUBLIC ${lib})
-        endif()
-    endforeach()
-endfunction()
-cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL korvane_table_link_later)
+# The movement, dialogs and saved-game libraries come from directories configured after this one;
+# their names are resolved when the build is generated.
+target_link_libraries(korvane_table PUBLIC korvane_movement korvane_dialogs korvane_savedgame_ui)

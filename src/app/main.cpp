@@ -1,11 +1,11 @@
-// Korvane - Palveri Solitaire: the card library, the table window and the rules over them.
+// Korvane - Palveri Solitaire: the start window, then the table window with the rules over it.
+#include "dialogs/StartUp.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
 #include "table/frmKorvane.h"
 #include "table/mdlCardAPI.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 #include <memory>
 
@@ -14,19 +14,23 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QString::fromLatin1(korvane::AppTitle));
 
     korvane::mdlGlobal global;
-    global.SetDefaults();
     korvane::CardLibrary cards;
-    if (!cards.cdtInit(global.CardWidth, global.CardHeight)) {
-        QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(korvane::AppTitle),
-                        QStringLiteral("Can't Initialize Card Deck"), QMessageBox::Ok);
-        box.exec();
-        return 1;
-    }
+    // The rules hold the window as their display, so they go first.
+    std::unique_ptr<korvane::frmKorvane> window;
+    std::unique_ptr<korvane::GameRules> rules;
 
-    // The rules hold the window as their display; the window outlives them.
-    korvane::frmKorvane window(global, cards);
-    korvane::GameRules rules(global, window);
-    window.SetRules(&rules);
-    window.show();
-    return QApplication::exec();
+    korvane::StartupHooks hooks;
+    hooks.initCards = [&] { return cards.cdtInit(global.CardWidth, global.CardHeight); };
+    hooks.openTable = [&] {
+        window = std::make_unique<korvane::frmKorvane>(global, cards);
+        rules = std::make_unique<korvane::GameRules>(global, *window);
+        window->SetRules(rules.get());
+        window->show();
+    };
+    const int code = korvane::RunStartup(app, global, std::move(hooks));
+    if (window)
+        window->SetRules(nullptr);
+    rules.reset();
+    window.reset();
+    return code;
 }

@@ -1,6 +1,7 @@
 #include "table/frmKorvane.h"
 
 #include "dialogs/frmAbout.h"
+#include "dialogs/frmHelp.h"
 #include "dialogs/frmName.h"
 #include "dialogs/frmOption.h"
 #include "engine/GameRules.h"
@@ -152,6 +153,7 @@ void frmKorvane::BuildMenu() {
     connect(mnGameSaveAs, &QAction::triggered, this, [this] { mnGameSaveAs_Click(); });
     connect(mnGameDeck, &QAction::triggered, this, [this] { mnGameDeck_Click(); });
     connect(mnGameOption, &QAction::triggered, this, [this] { mnGameOption_Click(); });
+    connect(mnGameIndex, &QAction::triggered, this, [this] { frmHelp::Show(this); });
     connect(mnHelpAbout, &QAction::triggered, this, [this] { mnHelpAbout_Click(); });
     connect(mnGameExit, &QAction::triggered, this, [this] { close(); });
 }

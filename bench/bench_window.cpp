@@ -1,0 +1,123 @@
+// What the table window costs: a full repaint of 8 seats with every image kept, and the way from
+// an uninitialised card library to the first complete 8-seat table.
+//
+// With --rss-table or --rss-bare it instead prints its resident memory (kB) after dealing 8
+// seats into the table window, or after showing a bare window with a menu bar, and exits; see
+// scripts/window_memory.
+#include "engine/mdlGlobal.h"
+#include "table/frmKorvane.h"
+#include "table/mdlCardAPI.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenuBar>
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+
+using namespace korvane;
+
+namespace {
+
+void SeatAndDeal(mdlGlobal& g, int n) {
+    g.Game.Player.assign(static_cast<std::size_t>(n), PlayerInfo{});
+    g.Game.PlayerCount = static_cast<uint8_t>(n);
+    for (int i = 0; i < n; ++i)
+        g.Game.Player[i].SetName("Player " + std::to_string(i + 1));
+    g.NewRound();
+    // A card on every open pile, so that faces as well as backs are drawn.
+    for (auto& p : g.Game.Player)
+        MoveFirstCard(p.CloseDeck, p.OpenDeck);
+    g.Game.GameState = State::Playing;
+}
+
+void ShowTable(frmKorvane& w) {
+    w.SetCaption(true);
+    w.Form_Resize();
+    w.PaintForm();
+}
+
+void BM_WarmPaintForm8(benchmark::State& state) {
+    mdlGlobal g(FixedSeed(3));
+    g.SetDefaults();
+    CardLibrary cards;
+    cards.cdtInit(g.CardWidth, g.CardHeight);
+    frmKorvane w(g, cards);
+    SeatAndDeal(g, 8);
+    w.show();
+    ShowTable(w);
+    QApplication::processEvents();
+    for (auto _ : state)
+        w.PaintForm();
+}
+BENCHMARK(BM_WarmPaintForm8)->Unit(benchmark::kMicrosecond);
+
+// A new card library each time: every deck read and every image rendered afresh.
+void BM_ColdInitToTable8(benchmark::State& state) {
+    for (auto _ : state) {
+        mdlGlobal g(FixedSeed(3));
+        g.SetDefaults();
+        CardLibrary cards;
+        cards.cdtInit(g.CardWidth, g.CardHeight);
+        frmKorvane w(g, cards);
+        SeatAndDeal(g, 8);
+        w.show();
+        ShowTable(w);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_ColdInitToTable8)->Unit(benchmark::kMillisecond);
+
+long ResidentKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
+int PrintResident(bool table) {
+    mdlGlobal g(FixedSeed(3));
+    g.SetDefaults();
+    CardLibrary cards;
+    std::unique_ptr<QMainWindow> w;
+    if (table) {
+        cards.cdtInit(g.CardWidth, g.CardHeight);
+        auto t = std::make_unique<frmKorvane>(g, cards);
+        SeatAndDeal(g, 8);
+        t->show();
+        ShowTable(*t);
+        w = std::move(t);
+    } else {
+        w = std::make_unique<QMainWindow>();
+        w->menuBar()->addMenu(QStringLiteral("&Game"))->addAction(QStringLiteral("&New Game"));
+        w->menuBar()->addMenu(QStringLiteral("&Help"))->addAction(QStringLiteral("&About"));
+        w->resize(794, 450);
+        w->show();
+    }
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    std::printf("%ld\n", ResidentKb());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--rss-table") == 0)
+            return PrintResident(true);
+        if (std::strcmp(argv[i], "--rss-bare") == 0)
+            return PrintResident(false);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -4,11 +4,14 @@
 #include "savedgame/SavedGameCommands.h"
 #include "savedgame/SavedGameFile.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <deque>
@@ -399,6 +402,51 @@ private slots:
         QCOMPARE(h.g.FileName, At("kept.KVN").toStdString());
         QVERIFY(QFileInfo(At("folder.KVN")).isDir());
         QVERIFY(!QFile::exists(At("nowhere")));
+    }
+
+    // The program's own chooser: the dialog as it is set up, answered from inside its loop.
+    void fileDialog() {
+        QVERIFY(WriteAll(At("chosen.KVN"), Bytes(MidGame(3))));
+        // Acts on the dialog once it is up; closes whatever is up rather than hang if it is not.
+        auto answer = [](const std::function<void(QFileDialog*)>& act) {
+            QTimer::singleShot(100, [act] {
+                if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+                    act(d);
+                else
+                    QApplication::closeAllWindows();
+            });
+        };
+        mdlGlobal g(FixedSeed(1));
+        g.FileTitle = "old.KVN";
+        QString seen;
+        answer([&](QFileDialog* d) {
+            seen = QStringList{d->nameFilters().join(';'), d->defaultSuffix(),
+                               d->directory().absolutePath(),
+                               QString::number(d->acceptMode() == QFileDialog::AcceptOpen),
+                               QString::number(d->fileMode() == QFileDialog::ExistingFile)}
+                       .join('|');
+            d->selectFile(At("chosen.KVN"));
+            static_cast<QDialog*>(d)->accept(); // public in QDialog
+        });
+        QCOMPARE(GetFilename(nullptr, g, true), At("chosen.KVN").toStdString());
+        QCOMPARE(seen, QStringList({"Korvane File (.KVN) (*.KVN *.kvn)", "KVN",
+                                    QDir(QCoreApplication::applicationDirPath()).absolutePath(),
+                                    "1", "1"})
+                           .join('|'));
+        QCOMPARE(g.FileTitle, std::string("chosen.KVN"));
+
+        // Save: the current file is offered, overwriting is confirmed; cancelled here.
+        g.FileName = At("chosen.KVN").toStdString();
+        answer([&](QFileDialog* d) {
+            seen = QStringList{d->selectedFiles().value(0),
+                               QString::number(d->acceptMode() == QFileDialog::AcceptSave),
+                               QString::number(d->testOption(QFileDialog::DontConfirmOverwrite))}
+                       .join('|');
+            d->reject();
+        });
+        QCOMPARE(GetFilename(nullptr, g, false), std::string());
+        QCOMPARE(seen, At("chosen.KVN") + "|1|0");
+        QCOMPARE(g.FileTitle, std::string("chosen.KVN"));
     }
 
     // Saves made in the middle of moves, during a penalty, at the end-of-game question and

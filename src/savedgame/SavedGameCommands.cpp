@@ -16,8 +16,9 @@ namespace korvane {
 
 namespace {
 
-const QString KvnFilter = QStringLiteral("Korvane File (.KVN) (*.KVN *.kvn)");
-const QString KvnSuffix = QStringLiteral("KVN");
+// The filter in Qt's form; both cases, since file names are case-sensitive here.
+constexpr const char* KvnFilter = "Korvane File (.KVN) (*.KVN *.kvn)";
+constexpr const char* KvnSuffix = "KVN";
 
 bool Blank(const std::string& s) {
     return s.find_first_not_of(' ') == std::string::npos;
@@ -65,8 +66,8 @@ std::string GetFilename(QWidget* parent, mdlGlobal& g, bool OpnSv, const FileCho
     request.folder = QCoreApplication::applicationDirPath();
     if (!OpnSv && !Blank(g.FileName))
         request.preset = QString::fromStdString(g.FileName);
-    request.filter = KvnFilter;
-    request.suffix = KvnSuffix;
+    request.filter = QString::fromLatin1(KvnFilter);
+    request.suffix = QString::fromLatin1(KvnSuffix);
 
     for (;;) {
         const QString path = choose(parent, request);

@@ -459,10 +459,14 @@ private slots:
         // Nor does a press while another move is under way.
         {
             GameRules::MoveGuard busy(*r.rules);
-            Drag(*r.w, QPoint(200, 100));
+            Drag(*r.w, r.On(r.w->picOpenDeck(1)) - home, false);
+            QCOMPARE(pic->pos(), home);
+            QVERIFY(r.w->picOpenDeck(1)->tag().isEmpty());
+            QTest::mouseRelease(pic, Qt::LeftButton, {}, QPoint(20, 30));
         }
         QCOMPARE(pic->pos(), home);
         QCOMPARE(r.P(0).OpenDeck.Count, uint8_t(2));
+        QCOMPARE(r.P(1).OpenDeck.Count, uint8_t(1));
     }
 
     void aceOnAnotherSuitsPlaceSwapsThePictures() {
@@ -557,6 +561,108 @@ private slots:
         QVERIFY(r.w->picDrag()->isHidden());
         for (int i = 3; i < 8; ++i)
             QVERIFY(r.w->fraPlayer(i)->isHidden());
+    }
+
+    void newGameDuringTheDropsFlight() {
+        Rig r;
+        SetUpThree(r, Card(6, 0));
+        r.G().MoveSpeed = {3, 0};
+        const QPoint home = r.On(r.w->picOpenDeck(0));
+        // Half a card off the pile, so that the drop still has a way to fly.
+        Drag(*r.w, r.On(r.w->picOpenDeck(1)) - home + QPoint(35, 40), false);
+        QCOMPARE(r.w->OverLap(), uint8_t(Target::FirstOpen + 1));
+        bool replaced = false;
+        // The new game is laid out like the old one, so a drop carried over would be legal.
+        QTimer::singleShot(0, [&] {
+            SetUpThree(r, Card(6, 1));
+            replaced = true;
+        });
+        QTest::mouseRelease(r.w->picDrag(), Qt::LeftButton, {}, QPoint(20, 30));
+        QVERIFY(replaced);
+        // The drop belonged to the old game: nothing of it reaches the new one.
+        QCOMPARE(r.P(0).OpenDeck.Count, uint8_t(2));
+        QCOMPARE(r.P(0).OpenDeck.Top(), Card(6, 1));
+        QCOMPARE(r.P(1).OpenDeck.Count, uint8_t(1));
+        QCOMPARE(r.G().CurrentPlayer, uint8_t(0));
+        QVERIFY(!r.rules->MoveInProgress());
+        QCOMPARE(r.w->picDrag()->pos(), home);
+        QCOMPARE(r.w->picDrag()->tag(), QString::number(Card(6, 1)));
+    }
+
+    void exposingTheWindowKeepsThePictures() {
+        Rig r;
+        SetUpThree(r, Card(6, 0));
+        const QImage before = r.w->picOpenDeck(1)->image().toImage();
+        // The record changes without a repaint: uncovering the window must not show it.
+        r.P(1).OpenDeck.Card[0] = Card(12, 3);
+        r.w->hide();
+        r.w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(r.w.get()));
+        r.w->repaint();
+        QCOMPARE(r.w->picOpenDeck(1)->image().toImage(), before);
+        QCOMPARE(r.w->picDrag()->tag(), QString::number(Card(6, 0)));
+    }
+
+    void tipVisitsMarkedPilesAndComesHome() {
+        Rig r;
+        SetUpThree(r, Card(6, 0));
+        r.G().ShowTip = true;
+        r.g.FindMoves();
+        QVERIFY(r.P(1).CanTake);
+        QVERIFY(r.G().MoveAvailable);
+        const QPoint home = r.w->picDrag()->pos();
+        QList<QPoint> seen;
+        struct Watch : QObject {
+            QList<QPoint>* seen;
+            bool eventFilter(QObject* o, QEvent* e) override {
+                if (e->type() == QEvent::Move)
+                    seen->append(static_cast<QWidget*>(o)->pos());
+                return false;
+            }
+        } watch;
+        watch.seen = &seen;
+        r.w->picDrag()->installEventFilter(&watch);
+        r.w->GiveTip();
+        r.w->picDrag()->removeEventFilter(&watch);
+        QVERIFY(seen.contains(r.On(r.w->picOpenDeck(1))));
+        QVERIFY(!seen.contains(r.On(r.w->picOpenDeck(2))));
+        QCOMPARE(r.w->picDrag()->pos(), home);
+        QCOMPARE(r.P(1).OpenDeck.Count, uint8_t(1));
+    }
+
+    void cardShowFliesTheSuitCardsOffTheTable() {
+        Rig r;
+        SetUpThree(r, Card(6, 0));
+        Put(r.G().SuitDeck[1], {Card(0, 1), Card(1, 1)});
+        r.w->PaintForm();
+        const QPoint start = r.On(r.w->picSuit(1));
+        QPoint last;
+        struct Watch : QObject {
+            QPoint* last;
+            bool eventFilter(QObject* o, QEvent* e) override {
+                if (e->type() == QEvent::Move)
+                    *last = static_cast<QWidget*>(o)->pos();
+                return false;
+            }
+        } watch;
+        watch.last = &last;
+        r.w->HidePlayerFrames();
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(r.w->fraPlayer(i)->isHidden());
+        r.w->picDrag()->installEventFilter(&watch);
+        // The rules take the card off the pile, then the window flies it.
+        CardDeck& pile = r.G().SuitDeck[1];
+        pile.Card[--pile.Count] = EmptySlot;
+        r.w->CardShowFlight(1, Card(1, 1));
+        r.w->picDrag()->removeEventFilter(&watch);
+        // The last place is wholly off the table, and the card is gone.
+        const QRect table = r.w->Table()->rect();
+        QVERIFY(last != start);
+        QVERIFY2(!table.intersects(QRect(last, r.w->picDrag()->size())),
+                 qPrintable(QStringLiteral("%1,%2").arg(last.x()).arg(last.y())));
+        QVERIFY(r.w->picDrag()->isHidden());
+        QVERIFY(r.w->picDrag()->tag().isEmpty());
+        QCOMPARE(r.On(r.w->picSuit(1)), start);
     }
 
     void exitEndsTheTable() {

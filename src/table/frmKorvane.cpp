@@ -1,6 +1,7 @@
 #include "table/frmKorvane.h"
 
 #include "dialogs/frmAbout.h"
+#include "dialogs/frmDeck.h"
 #include "dialogs/frmHelp.h"
 #include "dialogs/frmName.h"
 #include "dialogs/frmOption.h"
@@ -482,7 +483,13 @@ void frmKorvane::mnGameNew_Click() {
         rules_->mnGameNew_Click();
 }
 
-void frmKorvane::mnGameDeck_Click() {}
+void frmKorvane::mnGameDeck_Click() {
+    frmDeck::Run(this, g_, cards_);
+    // A new back shows at once on every closed pile (OK or Cancel alike).
+    if (g_.Game.GameState != State::NoGame)
+        for (uint8_t i = 0; i < g_.Game.PlayerCount; ++i)
+            PaintCloseDeck(i);
+}
 
 void frmKorvane::mnGameOption_Click() {
     frmOption::Run(this, g_.Game);

@@ -1,5 +1,6 @@
 // The table window over the real rules and card library, offscreen: layout, painting, the
 // questions, the menu, dragging and re-entry.
+#include "dialogs/frmDeck.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
 #include "table/PictureBox.h"
@@ -663,6 +664,26 @@ private slots:
         QVERIFY(r.w->picDrag()->isHidden());
         QVERIFY(r.w->picDrag()->tag().isEmpty());
         QCOMPARE(r.On(r.w->picSuit(1)), start);
+    }
+
+    void newBackShowsOnEveryClosedPile() {
+        Rig r;
+        r.NewGame(5);
+        QCOMPARE(r.G().DeckBack, FirstBack);
+        QTimer::singleShot(0, [] {
+            auto* deck = qobject_cast<frmDeck*>(QApplication::activeModalWidget());
+            QVERIFY(deck);
+            deck->picDeck_Click(3);
+            deck->cmdOK_Click();
+        });
+        r.w->mnGameDeck->trigger();
+        QCOMPARE(r.G().DeckBack, uint8_t(FirstBack + 3));
+        PictureBox expected;
+        expected.setBackground(frmKorvane::TableColour());
+        expected.resize(r.w->picCloseDeck(0)->size());
+        DrawCard(r.cards, &expected, 0, 0, FirstBack + 3, false);
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(r.w->picCloseDeck(i)->image().toImage(), expected.image().toImage());
     }
 
     void exitEndsTheTable() {

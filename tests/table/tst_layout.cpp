@@ -55,6 +55,7 @@ private slots:
         QTest::addColumn<int>("n");
         QTest::addColumn<int>("top");
         QTest::addColumn<int>("minWidth");
+        QTest::newRow("0") << 0 << 0 << 8;
         QTest::newRow("2") << 2 << 1 << 182;
         QTest::newRow("3") << 3 << 2 << 356;
         QTest::newRow("4") << 4 << 2 << 356;
@@ -75,12 +76,6 @@ private slots:
         QCOMPARE(m.h, 384 + 2 * L);
         for (int seat = 0; seat < n; ++seat)
             QCOMPARE(SeatOnTop(seat, n), seat < top);
-    }
-
-    void noSeats() {
-        QCOMPARE(MinimumClient(0, SizeFrames(true, Card, L).panel, 112).w, Spacing);
-        const TablePlacement t = PlaceTable(0, {794, 450}, {166, 120 + L}, 112, 71);
-        QCOMPARE(t.band.w, 794);
     }
 
     // Every row spreads with equal gaps at both ends and between panels; the band sits midway.
@@ -154,13 +149,6 @@ private slots:
         QVERIFY(!DecideResize({704, 460}, minimum, true).tooSmall);
     }
 
-    void caption() {
-        QCOMPARE(paint::Caption(""), std::string("Korvane - Palveri Solitaire (v1.00)"));
-        QCOMPARE(paint::Caption("   "), std::string("Korvane - Palveri Solitaire (v1.00)"));
-        QCOMPARE(paint::Caption("GAME1.KVN"),
-                 std::string("Korvane - Palveri Solitaire (v1.00) - GAME1.KVN"));
-    }
-
     void closedPileCodes() {
         GameInfo g = Table(4);
         g.DeckBack = 57;
@@ -212,25 +200,6 @@ private slots:
         Put(g.SuitDeck[2], {2, 6, 10});
         QCOMPARE(paint::SuitLook(g, 2, false), (paint::Look{10, false}));
         QCOMPARE(paint::SuitLook(g, 2, true), (paint::Look{10, true}));
-    }
-
-    void labels() {
-        GameInfo g = Table(3);
-        g.Player[0].SetName("  Anna ");
-        g.Player[1].SetName("Bo\xE9");
-        Put(g.Player[0].OpenDeck, {1, 2, 3, 4, 5, 6, 7});
-        Put(g.Player[0].CloseDeck, {8, 9, 10, 11, 12});
-        g.Player[0].Lost = 2;
-        g.Player[1].Computer = true;
-        g.CurrentPlayer = 0;
-        const paint::LabelLook a = paint::PlayerLabel(g, 0);
-        QCOMPARE(a.text, std::string("Anna (12) [2]"));
-        QVERIFY(a.current);
-        QVERIFY(!a.italic);
-        const paint::LabelLook b = paint::PlayerLabel(g, 1);
-        QCOMPARE(b.text, std::string("Bo\xE9 (0)"));
-        QVERIFY(!b.current);
-        QVERIFY(b.italic);
     }
 };
 

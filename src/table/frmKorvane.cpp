@@ -219,9 +219,13 @@ void frmKorvane::Form_Resize() {
     const layout::ResizeDecision d =
         layout::DecideResize(client, ToSize(MinimumClientSize()), isMaximized());
     if (d.tooSmall) {
-        // Not from inside the resize itself: the message box runs an event loop.
-        QMetaObject::invokeMethod(
-            this, [this] { NotEnoughResolution(); }, Qt::QueuedConnection);
+        // Once only, however many resizes follow, and not from inside the resize itself: the
+        // message box runs an event loop.
+        if (!tooSmall_) {
+            tooSmall_ = true;
+            QMetaObject::invokeMethod(
+                this, [this] { NotEnoughResolution(); }, Qt::QueuedConnection);
+        }
         return;
     }
     if (!(d.client == client) && !resizing_) {

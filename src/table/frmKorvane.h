@@ -153,6 +153,7 @@ private:
     QPointF grab_;
     uint64_t dragEpoch_ = 0;
     bool resizing_ = false;
+    bool tooSmall_ = false;
     bool unloaded_ = false;
 };
 

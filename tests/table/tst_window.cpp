@@ -299,6 +299,9 @@ private slots:
         r.NewGame(8);
         r.w->showMaximized();
         QTRY_VERIFY(r.w->notEnoughResolution > 0);
+        r.w->Form_Resize();
+        QApplication::processEvents();
+        QCOMPARE(r.w->notEnoughResolution, 1);
     }
 
     void labelsShowTurnModeAndTally() {

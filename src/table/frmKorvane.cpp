@@ -246,8 +246,8 @@ void frmKorvane::ApplyLayout(const layout::Size& client) {
         picSuit_[i]->move(t.suitLeft[suitSlot_[i]], t.suitTop);
     for (int i = 0; i < n; ++i)
         fraPlayer_[i]->move(t.panel[i].x, t.panel[i].y);
-    // The card in hand follows its pile.
-    if (paint::SeatExists(G, G.CurrentPlayer)) {
+    // The card in hand follows its pile, unless the user is holding it.
+    if (paint::SeatExists(G, G.CurrentPlayer) && !dragging_) {
         if (G.GameState == State::Turned)
             picDrag_->move(PilePosition(Target::FirstClosed + G.CurrentPlayer));
         else if (G.GameState == State::Playing || G.GameState == State::PlayedOn)

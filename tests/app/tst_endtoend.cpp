@@ -1,0 +1,275 @@
+// The whole program offscreen, wired as main() wires it: the start window, the card library,
+// the table window and the rules. A game of computer seats is started through the menu key,
+// answered through the real players dialog and end-of-game question, and played to its end.
+#include "dialogs/StartUp.h"
+#include "dialogs/frmName.h"
+#include "dialogs/frmSplash.h"
+#include "engine/GameRules.h"
+#include "engine/mdlGlobal.h"
+#include "table/PictureBox.h"
+#include "table/frmKorvane.h"
+#include "table/mdlCardAPI.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+#include <numeric>
+
+using namespace korvane;
+
+namespace {
+
+// A game that has not ended after this many moves is stuck; the run is stopped and fails.
+constexpr uint64_t MoveCap = 20000;
+
+// One question the program asked, as it was on screen and what the record held meanwhile.
+struct Question {
+    QString title;
+    QString text;
+    int playerCount = -1;
+    int gameState = -1;
+    int lostTotal = 0;
+};
+
+// The program of main(), with the hooks it needs to run on its own: a screen size, a
+// countdown that runs out at once, and a person who answers every modal window.
+class Program {
+public:
+    explicit Program(uint32_t seed) : g(SeedSequence(seed)) {}
+
+    ~Program() {
+        if (window)
+            window->SetRules(nullptr);
+        rules.reset();
+        window.reset();
+    }
+
+    // Runs start-up and the event loop until the scenario leaves it; the exit code.
+    int Run() {
+        StartupHooks hooks;
+        hooks.initCards = [this] { return cards.cdtInit(g.CardWidth, g.CardHeight); };
+        hooks.openTable = [this] {
+            window = std::make_unique<frmKorvane>(g, cards);
+            rules = std::make_unique<GameRules>(g, *window);
+            window->SetRules(rules.get());
+            window->show();
+            splashGoneWhenTableOpened = !splash || !splash->isVisible() || closingSplash;
+            QTimer::singleShot(0, window.get(), [this] { Play(); });
+        };
+        hooks.screenSize = [] { return QSize(1024, 768); };
+
+        // The countdown has been started by the time the event loop runs.
+        QTimer::singleShot(0, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* s = qobject_cast<frmSplash*>(w))
+                    splash = s;
+            }
+            if (!splash)
+                return QCoreApplication::exit(2);
+            splashShown = splash->isVisible();
+            countdownMs = splash->Timer()->isActive() ? splash->Timer()->interval() : -1;
+            closingSplash = true;
+            splash->Timer()->start(0);
+        });
+
+        QTimer answerer;
+        QObject::connect(&answerer, &QTimer::timeout, [this] { Answer(); });
+        answerer.start(2);
+        auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+        return RunStartup(*app, g, std::move(hooks));
+    }
+
+    mdlGlobal g;
+    CardLibrary cards;
+    std::unique_ptr<frmKorvane> window;
+    std::unique_ptr<GameRules> rules;
+
+    // The players dialog: how many players and humans to choose, or Cancel.
+    int players = 3;
+    int humans = 0;
+    bool cancelPlayers = false;
+    // The answers to the end-of-game questions, in order; "No" once they run out.
+    QList<QMessageBox::StandardButton> playAgain;
+
+    // What the scenario saw.
+    frmSplash* splash = nullptr;
+    bool splashShown = false;
+    bool closingSplash = false;
+    bool splashGoneWhenTableOpened = false;
+    int countdownMs = 0;
+    bool newGameByKey = false;
+    int namesDialogs = 0;
+    QStringList namesOffered;
+    QList<Question> questions;
+    QStringList unexpected;
+    bool stuck = false;
+
+private:
+    void Play() {
+        GameInfo& G = g.Game;
+        G.MoveSpeed = {0, 0};
+        G.MoveStep = {400, 400};
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            return QCoreApplication::exit(3);
+        // F2 is what the person presses; the game is played inside the command.
+        QObject::connect(window->mnGameNew, &QAction::triggered, window.get(),
+                         [this] { newGameByKey = true; });
+        QTest::keyClick(window.get(), Qt::Key_F2);
+        QCoreApplication::exit(0);
+    }
+
+    void Answer() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (rules && rules->Stats().moves > MoveCap && !stuck) {
+            stuck = true;
+            rules->EndGame();
+        }
+        if (!modal)
+            return;
+        if (auto* names = qobject_cast<frmName*>(modal)) {
+            ++namesDialogs;
+            for (int i = 0; i < frmName::Seats; ++i)
+                namesOffered << names->txtName(i)->text();
+            // As a person does it: the lists by keyboard, then the button.
+            QTest::keyClick(names->cmbPlayer(), Qt::Key_Home);
+            for (int i = frmName::MinPlayers; i < players; ++i)
+                QTest::keyClick(names->cmbPlayer(), Qt::Key_Down);
+            QTest::keyClick(names->cmbManPlayer(), Qt::Key_Home);
+            for (int i = 0; i < humans; ++i)
+                QTest::keyClick(names->cmbManPlayer(), Qt::Key_Down);
+            QTest::mouseClick(cancelPlayers ? names->cmdCancel() : names->cmdOK(), Qt::LeftButton);
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            const GameInfo& G = g.Game;
+            Question q{box->windowTitle(), box->text(), G.PlayerCount, G.GameState, 0};
+            for (std::size_t i = 0; i < G.Player.size() && i < G.PlayerCount; ++i)
+                q.lostTotal += G.Player[i].Lost;
+            questions << q;
+            const QMessageBox::StandardButton answer =
+                playAgain.isEmpty() ? QMessageBox::No : playAgain.takeFirst();
+            QAbstractButton* button = box->button(answer);
+            if (!button) {
+                unexpected << box->text();
+                box->reject();
+                return;
+            }
+            QTest::mouseClick(button, Qt::LeftButton);
+        } else {
+            unexpected << modal->metaObject()->className();
+            modal->close();
+        }
+    }
+};
+
+// The trimmed names the game record still holds for its seats (names outlive a game).
+QStringList SeatNames(const GameInfo& G, int n) {
+    QStringList names;
+    for (int i = 0; i < n && i < static_cast<int>(G.Player.size()); ++i)
+        names << QString::fromLatin1(G.Player[static_cast<std::size_t>(i)].TrimmedName());
+    return names;
+}
+
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+private slots:
+    void computerGamesToAnEmptyTable_data();
+    void computerGamesToAnEmptyTable();
+    void playersDialogCancelled();
+};
+
+void TestEndToEnd::computerGamesToAnEmptyTable_data() {
+    QTest::addColumn<uint32_t>("seed");
+    QTest::addColumn<int>("players");
+    QTest::addColumn<QList<QMessageBox::StandardButton>>("answers");
+    QTest::newRow("three seats, No") << 11u << 3 << QList<QMessageBox::StandardButton>{};
+    QTest::newRow("three seats, Yes then No")
+        << 12u << 3 << QList<QMessageBox::StandardButton>{QMessageBox::Yes};
+    QTest::newRow("eight seats, No") << 13u << 8 << QList<QMessageBox::StandardButton>{};
+}
+
+void TestEndToEnd::computerGamesToAnEmptyTable() {
+    QFETCH(uint32_t, seed);
+    QFETCH(int, players);
+    QFETCH(QList<QMessageBox::StandardButton>, answers);
+    Program p(seed);
+    p.players = players;
+    p.playAgain = answers;
+    QCOMPARE(p.Run(), 0);
+
+    // Start-up: the start window stood with its two-second countdown, then gave way.
+    QVERIFY(p.splashShown);
+    QCOMPARE(p.countdownMs, frmSplash::CountdownMs);
+    QVERIFY(p.splashGoneWhenTableOpened);
+    QVERIFY(p.window);
+    QVERIFY(p.newGameByKey);
+
+    // The players dialog, answered once, seated computers only.
+    QCOMPARE(p.namesDialogs, 1);
+    QCOMPARE(p.namesOffered.size(), frmName::Seats);
+    QCOMPARE(SeatNames(p.g.Game, players), p.namesOffered.mid(0, players));
+    for (int i = 0; i < players; ++i)
+        QVERIFY(p.g.Game.Player[static_cast<std::size_t>(i)].Computer);
+
+    // One question per game played, each after the loser was counted.
+    QVERIFY2(!p.stuck, "the game never ended");
+    QVERIFY2(p.unexpected.isEmpty(), qPrintable(p.unexpected.join(" | ")));
+    QCOMPARE(p.questions.size(), answers.size() + 1);
+    int losers = 0;
+    for (const Question& q : p.questions) {
+        QCOMPARE(q.title, QString("Korvane!!!"));
+        QVERIFY2(q.text.endsWith("\n\nDo you want to play again?"), qPrintable(q.text));
+        const QString message = q.text.section("\n\n", 0, 0);
+        if (message != "Nobody lost this game!!!") {
+            QVERIFY2(message.endsWith(" lost this game."), qPrintable(message));
+            const QString loser = message.chopped(QStringLiteral(" lost this game.").size());
+            QVERIFY2(SeatNames(p.g.Game, players).contains(loser), qPrintable(loser));
+            ++losers;
+        }
+        // The record while the question is open: the game over, the seats still there, and
+        // the tally of a game played again carried over.
+        QCOMPARE(q.gameState, int(State::NoGame));
+        QCOMPARE(q.playerCount, players);
+        QCOMPARE(q.lostTotal, losers);
+    }
+    QVERIFY(p.rules->Stats().moves > 0);
+
+    // "No": an empty table, nothing left over from the game.
+    const GameInfo& G = p.g.Game;
+    QCOMPARE(int(G.PlayerCount), 0);
+    QCOMPARE(int(G.GameState), int(State::NoGame));
+    for (const CardDeck& suit : G.SuitDeck)
+        QVERIFY(suit.Empty());
+    for (int i = 0; i < 8; ++i)
+        QVERIFY2(!p.window->fraPlayer(i)->isVisible(), qPrintable(QString::number(i)));
+    QVERIFY(!p.window->fraSuit()->isVisible());
+    QVERIFY(!p.window->picDrag()->isVisible());
+    QCOMPARE(p.window->windowTitle(), QString("Korvane - Palveri Solitaire (v1.00)"));
+    QVERIFY(p.window->isVisible());
+    QVERIFY(!p.rules->MoveInProgress());
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
+
+void TestEndToEnd::playersDialogCancelled() {
+    Program p(21);
+    p.cancelPlayers = true;
+    QCOMPARE(p.Run(), 0);
+    QCOMPARE(p.namesDialogs, 1);
+    QVERIFY(p.questions.isEmpty() && p.unexpected.isEmpty());
+    QCOMPARE(int(p.g.Game.PlayerCount), 0);
+    QCOMPARE(int(p.g.Game.GameState), int(State::NoGame));
+    QCOMPARE(p.rules->Stats().moves, uint64_t(0));
+    QVERIFY(!p.window->fraSuit()->isVisible());
+    QCOMPARE(p.window->windowTitle(), QString("Korvane - Palveri Solitaire (v1.00)"));
+}
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"

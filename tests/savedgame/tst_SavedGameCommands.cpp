@@ -407,14 +407,28 @@ private slots:
     // The program's own chooser: the dialog as it is set up, answered from inside its loop.
     void fileDialog() {
         QVERIFY(WriteAll(At("chosen.KVN"), Bytes(MidGame(3))));
-        // Acts on the dialog once it is up; closes whatever is up rather than hang if it is not.
-        auto answer = [](const std::function<void(QFileDialog*)>& act) {
-            QTimer::singleShot(100, [act] {
-                if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
-                    act(d);
-                else
-                    QApplication::closeAllWindows();
-            });
+        // Acts on the dialog once it is up; rejects it rather than hang if the act does not end
+        // it. Qt's own dialog, since a platform's native one is out of reach of the test.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        QObject timers; // owns the polls, which may outlive their dialog by a tick
+        auto answer = [&timers](const std::function<void(QFileDialog*)>& act) {
+            auto* poll = new QTimer(&timers);
+            poll->setInterval(20);
+            QObject::connect(
+                poll, &QTimer::timeout, [poll, act, ticks = 0, acted = false]() mutable {
+                    ++ticks;
+                    for (QWidget* w : QApplication::topLevelWidgets())
+                        if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
+                            if (!acted)
+                                act(d), acted = true, ticks = 0;
+                            else if (ticks > 100)
+                                d->reject();
+                            return;
+                        }
+                    if (acted || ticks > 250)
+                        poll->deleteLater();
+                });
+            poll->start();
         };
         mdlGlobal g(FixedSeed(1));
         g.FileTitle = "old.KVN";

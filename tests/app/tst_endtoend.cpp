@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -60,7 +61,6 @@ public:
             rules = std::make_unique<GameRules>(g, *window);
             window->SetRules(rules.get());
             window->show();
-            splashGoneWhenTableOpened = !splash || !splash->isVisible() || closingSplash;
             QTimer::singleShot(0, window.get(), [this] { Play(); });
         };
         hooks.screenSize = [] { return QSize(1024, 768); };
@@ -75,7 +75,6 @@ public:
                 return QCoreApplication::exit(2);
             splashShown = splash->isVisible();
             countdownMs = splash->Timer()->isActive() ? splash->Timer()->interval() : -1;
-            closingSplash = true;
             splash->Timer()->start(0);
         });
 
@@ -99,10 +98,9 @@ public:
     QList<QMessageBox::StandardButton> playAgain;
 
     // What the scenario saw.
-    frmSplash* splash = nullptr;
+    QPointer<frmSplash> splash;
     bool splashShown = false;
-    bool closingSplash = false;
-    bool splashGoneWhenTableOpened = false;
+    bool splashHiddenDuringPlay = false;
     int countdownMs = 0;
     bool newGameByKey = false;
     int namesDialogs = 0;
@@ -113,6 +111,7 @@ public:
 
 private:
     void Play() {
+        splashHiddenDuringPlay = splash && !splash->isVisible();
         GameInfo& G = g.Game;
         G.MoveSpeed = {0, 0};
         G.MoveStep = {400, 400};
@@ -208,7 +207,7 @@ void TestEndToEnd::computerGamesToAnEmptyTable() {
     // Start-up: the start window stood with its two-second countdown, then gave way.
     QVERIFY(p.splashShown);
     QCOMPARE(p.countdownMs, frmSplash::CountdownMs);
-    QVERIFY(p.splashGoneWhenTableOpened);
+    QVERIFY(p.splashHiddenDuringPlay);
     QVERIFY(p.window);
     QVERIFY(p.newGameByKey);
 

@@ -51,7 +51,9 @@ GameInfo GameRules::SaveableRecord() const {
     GameInfo copy = g_.Game;
     if (copy.GameState == State::Penalty)
         copy.GameState = stateBeforePenalty_;
-    if (finishing_)
+    // From the moment a game ends, through the question and the card show, the table is on
+    // its way to empty: no half-cleared game is ever saved.
+    if (finishing_ || (copy.GameState == State::NoGame && copy.PlayerCount > 0))
         ResetGame(copy);
     return copy;
 }

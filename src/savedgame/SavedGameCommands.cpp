@@ -179,11 +179,7 @@ bool SavedGameCommands::SaveRecord() {
         return false;
     };
 
-    GameInfo record = rules_.SaveableRecord();
-    // Asked whether to play again, the game is over whatever the answer: it is saved as no
-    // game, as it would be after No, rather than as a finished game with players still seated.
-    if (record.GameState == State::NoGame && record.PlayerCount > 0)
-        ResetGame(record);
+    const GameInfo record = rules_.SaveableRecord();
     // A file the program could not open again is worse than no file.
     if (const std::string why = CheckGame(record); !why.empty())
         return fail(QStringLiteral("The game on the table is not consistent (%1).")

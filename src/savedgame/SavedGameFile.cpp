@@ -256,6 +256,10 @@ std::string CheckGame(const GameInfo& game) {
     // The card in hand of a turned card is the first of the closed pile.
     if (s == State::Turned && game.Player[game.CurrentPlayer].CloseDeck.Empty())
         return "the turned card is missing";
+    // The turn only ever passes to a player who holds cards; a seat with nothing to play
+    // would leave a person with no way to go on.
+    if (s != State::Dealt && !game.Player[game.CurrentPlayer].HoldsCards())
+        return "the player to move holds no cards";
     return {};
 }
 

@@ -153,7 +153,7 @@ private slots:
         QCOMPARE(t.G().GameState, State::Turned);
     }
 
-    void aSaveDuringTheCardShowHoldsNoHalfClearedGame() {
+    void aSaveAtTheEndOfAGameHoldsNoHalfClearedGame() {
         Table t;
         t.G().CurrentPlayer = 0;
         Put(t.G().SuitDeck[0], {C(0, 0), C(1, 0)});
@@ -161,11 +161,11 @@ private slots:
         t.G().LastChance = false;
         std::vector<GameInfo> saves;
         t.view.onCall = [&](const Call& c) {
-            if (c.op == "CardShowFlight")
+            if (c.op == "CardShowFlight" || c.op == "AskPlayAgain")
                 saves.push_back(t.rules.SaveableRecord());
         };
         t.rules.NextPlayer(10);
-        QCOMPARE(saves.size(), std::size_t(2));
+        QCOMPARE(saves.size(), std::size_t(3)); // at the question, then at each of two flights
         for (const GameInfo& s : saves) {
             QCOMPARE(s.GameState, State::NoGame);
             QCOMPARE(s.PlayerCount, 0);

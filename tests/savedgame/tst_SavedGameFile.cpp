@@ -252,6 +252,17 @@ private slots:
         QVERIFY(!r.reason.empty());
     }
 
+    void refusedWhenThePlayerToMoveHoldsNothing() {
+        GameInfo g = MidGame(3);
+        PlayerInfo& mover = g.Player[g.CurrentPlayer];
+        PlayerInfo& other = g.Player[(g.CurrentPlayer + 1) % 3u];
+        while (!mover.OpenDeck.Empty())
+            MoveTopCard(mover.OpenDeck, other.CloseDeck);
+        while (!mover.CloseDeck.Empty())
+            MoveTopCard(mover.CloseDeck, other.CloseDeck);
+        QVERIFY(!DecodeGame(EncodeGame(g)));
+    }
+
     void refusedWithoutAGame() {
         GameInfo g;
         g.Player.resize(3);

@@ -18,8 +18,8 @@ static void AllComputerGames(benchmark::State& state) {
         rules.mnGameNew_Click();
         moves += rules.Stats().moves;
     }
-    state.counters["games/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["games/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["moves/s"] =
         benchmark::Counter(static_cast<double>(moves), benchmark::Counter::kIsRate);
     state.counters["moves/game"] =

@@ -2,7 +2,9 @@
 // buttons that are easy to hit.
 #pragma once
 
+#include <QDialog>
 #include <QFont>
+#include <QPointer>
 #include <QString>
 
 class QPushButton;
@@ -17,6 +19,16 @@ QFont ButtonFont();
 // Gives a dialog the window font; its buttons get ButtonFont through MakeButton.
 void ApplyWindowFont(QWidget* window);
 QPushButton* MakeButton(const QString& text, QWidget* parent);
+
+// Shows a dialog modally, owned by `owner`, and discards it; true when it was accepted. The
+// guarded pointer keeps this safe when the owner goes away (and takes the dialog with it)
+// while the dialog is open.
+template <typename Dialog, typename... Args> bool RunModal(QWidget* owner, Args&... args) {
+    QPointer<Dialog> dlg = new Dialog(args..., owner);
+    const int result = dlg->exec();
+    delete dlg.data();
+    return result == QDialog::Accepted;
+}
 
 // The program's maker, as shown on the start window and in the about box.
 QString MakerName();

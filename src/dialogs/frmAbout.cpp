@@ -40,9 +40,7 @@ frmAbout::frmAbout(QWidget* owner, int major, int minor) : QDialog(owner) {
 }
 
 void frmAbout::Run(QWidget* owner) {
-    QPointer<frmAbout> dlg = new frmAbout(owner);
-    dlg->exec();
-    delete dlg.data();
+    RunModal<frmAbout>(owner);
 }
 
 } // namespace korvane

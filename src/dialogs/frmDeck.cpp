@@ -67,10 +67,7 @@ frmDeck::frmDeck(mdlGlobal& g, CardLibrary& cards, QWidget* owner) : QDialog(own
 }
 
 bool frmDeck::Run(QWidget* owner, mdlGlobal& g, CardLibrary& cards) {
-    QPointer<frmDeck> dlg = new frmDeck(g, cards, owner);
-    const int result = dlg->exec();
-    delete dlg.data();
-    return result == QDialog::Accepted;
+    return RunModal<frmDeck>(owner, g, cards);
 }
 
 void frmDeck::SetFrameColour(int i, bool highlighted) {

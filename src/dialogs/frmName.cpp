@@ -108,10 +108,7 @@ frmName::frmName(mdlGlobal& g, QWidget* owner) : QDialog(owner), g_(g) {
 }
 
 bool frmName::Run(QWidget* owner, mdlGlobal& g) {
-    QPointer<frmName> dlg = new frmName(g, owner);
-    const int result = dlg->exec();
-    delete dlg.data();
-    return result == QDialog::Accepted;
+    return RunModal<frmName>(owner, g);
 }
 
 void frmName::showEvent(QShowEvent* event) {

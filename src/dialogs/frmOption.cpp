@@ -198,10 +198,7 @@ frmOption::frmOption(GameInfo& game, QWidget* owner) : QDialog(owner), game_(gam
 }
 
 bool frmOption::Run(QWidget* owner, GameInfo& game) {
-    QPointer<frmOption> dlg = new frmOption(game, owner);
-    const int result = dlg->exec();
-    delete dlg.data();
-    return result == QDialog::Accepted;
+    return RunModal<frmOption>(owner, game);
 }
 
 void frmOption::showEvent(QShowEvent* event) {

@@ -21,7 +21,6 @@
 #include <QTimer>
 
 #include <memory>
-#include <numeric>
 
 using namespace korvane;
 

@@ -6,7 +6,11 @@
 namespace korvane {
 
 QFont WindowFont() {
-    return QFont(QStringLiteral("Arial"), 12);
+    QFont f(QStringLiteral("Arial"), 12);
+    // Set outright, so that a widget inside a bold frame does not inherit the frame's weight.
+    f.setWeight(QFont::Normal);
+    f.setItalic(false);
+    return f;
 }
 
 QFont WindowFontBold() {

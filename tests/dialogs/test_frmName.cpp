@@ -69,8 +69,11 @@ void TestFrmName::firstOpeningIsRandomWithDefaultNames() {
         QVERIFY(n >= 3 && n <= 8 && k >= 0 && k <= n);
         QCOMPARE(dlg.cmbManPlayer()->count(), n + 1);
         QCOMPARE(Seats(dlg), QString(k, 'x') + QString(n - k, '.') + QString(8 - n, '-'));
-        for (int i = 0; i < frmName::Seats; ++i)
+        for (int i = 0; i < frmName::Seats; ++i) {
             QCOMPARE(dlg.txtName(i)->text(), frmName::DefaultName(i));
+            // Inside the bold frame, the seats themselves are in the plain window font.
+            QVERIFY(!dlg.txtName(i)->font().bold() && !dlg.chkName(i)->font().bold());
+        }
         counts.insert(n);
         humans.insert(k);
     }

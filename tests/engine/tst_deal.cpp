@@ -3,6 +3,9 @@
 
 #include <QTest>
 #include <set>
+#include <vector>
+
+Q_DECLARE_METATYPE(std::vector<int>)
 
 using namespace korvane;
 using namespace korvane::test;
@@ -44,12 +47,6 @@ private slots:
         }
     }
 
-    void sameSeedSameNumbers() {
-        mdlGlobal a(FixedSeed(99)), b(FixedSeed(99));
-        for (int i = 0; i < 100; ++i)
-            QCOMPARE(a.RandomInt(0, 51), b.RandomInt(0, 51));
-    }
-
     void defaultsDrawACardBack() {
         mdlGlobal g(SeedSequence(3));
         std::set<int> backs;
@@ -64,38 +61,28 @@ private slots:
         QVERIFY(backs.size() > 1);
     }
 
-    void threePlayersFromSeatOne() {
+    void dealStartsWithThePlayerToMove_data() {
+        QTest::addColumn<int>("players");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<std::vector<int>>("counts");
+        QTest::newRow("3 from seat 1") << 3 << 1 << std::vector<int>{17, 18, 17};
+        QTest::newRow("8 from seat 6") << 8 << 6 << std::vector<int>{7, 7, 6, 6, 6, 6, 7, 7};
+    }
+    void dealStartsWithThePlayerToMove() {
+        QFETCH(int, players);
+        QFETCH(int, first);
+        QFETCH(std::vector<int>, counts);
         mdlGlobal g(FixedSeed(1));
-        SeatPlayers(g.Game, 3);
-        g.Game.CurrentPlayer = 1;
+        SeatPlayers(g.Game, players);
+        g.Game.CurrentPlayer = static_cast<uint8_t>(first);
         g.ShuffleAndDeal();
-        QCOMPARE(g.Game.Player[1].CloseDeck.Count, 18);
-        QCOMPARE(g.Game.Player[2].CloseDeck.Count, 17);
-        QCOMPARE(g.Game.Player[0].CloseDeck.Count, 17);
+        for (int p = 0; p < players; ++p)
+            QCOMPARE(int(g.Game.Player[static_cast<std::size_t>(p)].CloseDeck.Count),
+                     counts[static_cast<std::size_t>(p)]);
         std::multiset<int> expected;
         for (int c = 0; c < 52; ++c)
             expected.insert(c);
         QCOMPARE(AllCodes(g.Game), expected);
-    }
-
-    void eightPlayersFromSeatSix() {
-        mdlGlobal g(FixedSeed(2));
-        SeatPlayers(g.Game, 8);
-        g.Game.CurrentPlayer = 6;
-        g.ShuffleAndDeal();
-        for (int p : {6, 7, 0, 1})
-            QCOMPARE(g.Game.Player[static_cast<std::size_t>(p)].CloseDeck.Count, 7);
-        for (int p : {2, 3, 4, 5})
-            QCOMPARE(g.Game.Player[static_cast<std::size_t>(p)].CloseDeck.Count, 6);
-    }
-
-    void shuffleDependsOnTheSeed() {
-        mdlGlobal a(FixedSeed(1)), b(FixedSeed(2));
-        SeatPlayers(a.Game, 4);
-        SeatPlayers(b.Game, 4);
-        a.ShuffleAndDeal();
-        b.ShuffleAndDeal();
-        QVERIFY(a.Game.Player[0].CloseDeck != b.Game.Player[0].CloseDeck);
     }
 
     void newRoundKeepsPlayersAndClearsTheTable() {

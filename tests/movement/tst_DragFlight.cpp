@@ -6,15 +6,27 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <cmath>
+#include <utility>
 #include <vector>
 
 using namespace korvane;
 
 namespace {
 
-bool BusyPointerShown() {
-    const QCursor* c = QGuiApplication::overrideCursor();
-    return c != nullptr && c->shape() == Qt::WaitCursor;
+using Calls = std::vector<std::pair<int32_t, int32_t>>;
+using Points = std::vector<FlightPoint>;
+
+// Answers from a script (then Low) and remembers what it was asked.
+RandomSource Scripted(std::vector<int32_t> answers, Calls& asked) {
+    return [answers = std::move(answers), &asked](int32_t lo, int32_t hi) {
+        asked.emplace_back(lo, hi);
+        return asked.size() <= answers.size() ? answers[asked.size() - 1] : lo;
+    };
+}
+
+FlightOptions Options(int32_t step, bool straight = true, int32_t pathPoints = 2) {
+    return FlightOptions{step, 1, straight, pathPoints};
 }
 
 } // namespace
@@ -22,25 +34,95 @@ bool BusyPointerShown() {
 class TestDragFlight : public QObject {
     Q_OBJECT
 private slots:
+    void straightFlights() {
+        // Every position lies on a half: each goes up, below zero too. No random draws.
+        FlightPlan plan = PlanFlight(-30.5f, -1.5f, 69.5f, -1.5f, Options(15), 800, 600, {});
+        QCOMPARE(plan.points.size(), std::size_t{8});
+        for (std::size_t i = 0; i < 7; ++i)
+            QCOMPARE(plan.points[i], (FlightPoint{-30.0f + 15.0f * float(i), -1}));
+        QCOMPARE(plan.points[7], (FlightPoint{69.5f, -1.5f}));
+        QVERIFY(plan.controls.empty());
+        QCOMPARE(PlanFlight(10, 10, 16, 18, Options(15), 800, 600, {}).points,
+                 (Points{{10, 10}, {16, 18}}));
+        QVERIFY(PlanFlight(100, 100, 100, 100, Options(15), 800, 600, {}).points.empty());
+        plan = PlanFlight(0, 0, 30, 40, Options(0), 800, 600, {}); // a step below 1 counts as 1
+        QCOMPARE(plan.points.size(), std::size_t{52});
+        QCOMPARE(plan.points[1], (FlightPoint{1, 1}));
+    }
+
+    void curvedFlights() {
+        Calls asked;
+        const FlightPlan plan = PlanFlight(100, 300, 400, 700, Options(15, false), 800, 600,
+                                           Scripted({700, 20, 5, 590}, asked));
+        QCOMPARE(asked, (Calls{{0, 800}, {0, 600}, {0, 800}, {0, 600}}));
+        QCOMPARE(plan.controls, (Points{{100, 300}, {700, 20}, {5, 590}, {400, 700}}));
+        const float length = (std::sqrt(2.0f) + 1.0f) * 500.0f;
+        QCOMPARE(plan.points.size(),
+                 PlanFlight(0, 0, length, 0, Options(15), 0, 0, {}).points.size());
+        QCOMPARE(plan.points.back(), (FlightPoint{400, 700}));
+        for (const FlightPoint& p : plan.points)
+            QVERIFY(p.x >= 5 && p.x <= 700 && p.y >= 20 && p.y <= 700);
+        float x = 0, y = 0;
+        CurvePoint(x, y, 0.5f, {0, 0, 10, 10}, {0, 10, 10, 0}, BinomialCoefficients(3));
+        QCOMPARE(std::make_pair(x, y), std::make_pair(5.0f, 7.5f));
+
+        // PathPoints 0 flies straight even with curves chosen, and draws nothing.
+        QCOMPARE(PlanFlight(3, 4, 250, 90, Options(15, false, 0), 800, 600, {}).points,
+                 PlanFlight(3, 4, 250, 90, Options(15), 800, 600, {}).points);
+    }
+
+    void endPoints() {
+        // Halves go to the even neighbour (4.5, 13.5); steep meets the horizontal edge first.
+        const struct {
+            int32_t X, Y;
+            float m;
+            int32_t mX, mY;
+        } cases[] = {{300, 200, 0.5f, 308, 154}, {-50, -400, 2.0f, -129, -258},
+                     {10, 100, 0.25f, 18, 4},    {10, 100, 0.75f, 18, 14},
+                     {300, 100, 4.0f, 27, 108},  {-20, 50, 0.0f, -99, 0}};
+        for (const auto& c : cases) {
+            int32_t mX = 0, mY = 0;
+            FindEndPoint(c.X, c.Y, c.m, mX, mY, 71, 96);
+            QCOMPARE(std::make_pair(mX, mY), std::make_pair(c.mX, c.mY));
+        }
+        // Same x, then same y, then a usable point: slope 0.5 towards the lower right.
+        Calls asked;
+        QCOMPARE(CardShowEndPoint(100, 200, 800, 600, 71, 96,
+                                  Scripted({100, 50, 300, 200, 300, 300}, asked)),
+                 (FlightPoint{808, 554}));
+        QCOMPARE(asked.size(), std::size_t{6});
+        // A table of no size offers no other point: no endless drawing, no drawing at all.
+        QVERIFY(CardShowEndPoint(0, 0, 0, 0, 71, 96, {}).x >= 8);
+    }
+
+    void settingsFollowTheMover() {
+        GameInfo g;
+        g.PlayerCount = 3;
+        g.Player.resize(3);
+        g.MoveStep = {15, 40};
+        g.MoveSpeed = {1, 9};
+        g.CurrentPlayer = 1;
+        g.Player[1].Computer = true;
+        const FlightOptions o = FlightOptionsFor(g);
+        QCOMPARE(std::make_pair(o.step, o.wait), std::make_pair(40, 9));
+        g.GameState = State::Penalty; // penalty cards fly at the human pace
+        QCOMPARE(FlightSettingsIndex(g), 0);
+        g.GameState = State::Playing;
+        g.Player.resize(1); // the mover's seat gone
+        QCOMPARE(FlightSettingsIndex(g), 0);
+    }
+
     void pauses() {
         // A counter read just before its wrap, moving on by 3 at every reading.
         uint32_t now = 0xFFFFFFF0u;
-        int reads = 0;
-        QVERIFY(Pause(40, {}, [&] { return ++reads, now += 3, now - 3; }));
-        const uint32_t lastRead = now - 3;
-        QVERIFY(lastRead < 0xFFFFFFF0u);                  // the counter did wrap
-        QVERIFY(uint32_t(lastRead - 0xFFFFFFF0u) >= 40u); // and the full time passed
-        QVERIFY(reads <= 40 / 3 + 2);                     // without extra rounds
+        QVERIFY(Pause(40, {}, [&] { return now += 3, now - 3; }));
+        QVERIFY(now - 3 < 0xFFFFFFF0u && uint32_t(now - 3 - 0xFFFFFFF0u) >= 40u); // and no more:
+        QVERIFY(uint32_t(now - 6 - 0xFFFFFFF0u) < 40u);
 
-        // Pending events run even when there is no time to wait.
-        for (int32_t ms : {0, -5}) {
-            bool ran = false;
-            QTimer::singleShot(0, this, [&] { ran = true; });
-            QVERIFY(Pause(ms) && ran);
-        }
-
-        // A replaced game ends the pause at once (else a minute and true).
-        bool replaced = false;
+        bool ran = false; // pending events run even with no time to wait
+        QTimer::singleShot(0, this, [&] { ran = true; });
+        QVERIFY(Pause(0) && ran);
+        bool replaced = false; // a replaced game ends the pause at once
         QTimer::singleShot(5, this, [&] { replaced = true; });
         QVERIFY(!Pause(60000, [&] { return replaced; }));
     }
@@ -52,13 +134,13 @@ private slots:
         bool busy = true;
         const auto record = [&](FlightPoint p) {
             shown.push_back(p);
-            busy = busy && BusyPointerShown();
+            const QCursor* c = QGuiApplication::overrideCursor();
+            busy = busy && c && c->shape() == Qt::WaitCursor;
         };
         QVERIFY(FlyPlan(plan, 7, record, [&](int32_t ms) { return waits.push_back(ms), true; }));
         QCOMPARE(shown, plan.points);
         QCOMPARE(waits, std::vector<int32_t>(plan.points.size() - 1, 7)); // none after arrival
-        QVERIFY(busy);
-        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QVERIFY(busy && !QGuiApplication::overrideCursor());
 
         // Replaced after the third step: no further placing, the pointer restored.
         shown.clear();
@@ -76,7 +158,6 @@ private slots:
         pic->setGeometry(100, 100, 71, 96);
         GameInfo game;
         game.MoveSpeed = {0, 0};
-
         // Nowhere to go: nothing moves, the pointer is left alone.
         QVERIFY(MoveDragPic(*pic, 100, 100, 100, 100, game, table.size(), {}));
         QCOMPARE(pic->pos(), QPoint(100, 100));
@@ -87,13 +168,11 @@ private slots:
         QVERIFY(MoveDragPic(*pic, 100, 100, 520.4f, 330.6f, game, table.size(), random));
         QCOMPARE(pic->pos(), QPoint(520, 331));
         QCOMPARE(draws, 4);
-        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 
         // The picture destroyed by an event during the flight ends it safely.
         QTimer::singleShot(0, pic, [&] { delete pic.data(); });
         QVERIFY(!MoveDragPic(*pic, 0, 0, 600, 0, game, table.size(), {}));
-        QVERIFY(pic.isNull());
-        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QVERIFY(pic.isNull() && !QGuiApplication::overrideCursor());
     }
 
     // Last: once the application is told to exit, no event loop of this process runs again.

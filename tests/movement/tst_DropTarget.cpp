@@ -6,17 +6,7 @@ using namespace korvane;
 
 namespace {
 
-constexpr int W = 71;
-constexpr int H = 96;
-
-constexpr uint8_t Card(int rank, int suit) {
-    return static_cast<uint8_t>(rank * 4 + suit);
-}
-void Push(CardDeck& deck, uint8_t card, int times = 1) {
-    while (times-- > 0) {
-        deck.Card[deck.Count++] = card;
-    }
-}
+constexpr int W = 71, H = 96;
 
 // Four players, player 0 to move; suit piles in a row at the top, open piles in a row below.
 struct Table {
@@ -31,10 +21,13 @@ struct Table {
             layout.openPiles.push_back(QRect(100 + i * 160, 400, W, H));
         }
     }
-    uint8_t Drop(uint8_t c, QRect drag) {
-        layout.drag = drag;
-        return OverLap(layout, c, game);
-    }
+    uint8_t Drop(uint8_t c, QRect drag) { return layout.drag = drag, OverLap(layout, c, game); }
+};
+
+constexpr auto Card = [](int rank, int suit) { return static_cast<uint8_t>(rank * 4 + suit); };
+const auto Push = [](CardDeck& d, std::initializer_list<uint8_t> cards) {
+    for (uint8_t c : cards)
+        d.Card[d.Count++] = c;
 };
 
 } // namespace
@@ -42,26 +35,18 @@ struct Table {
 class TestDropTarget : public QObject {
     Q_OBJECT
 private slots:
-    void overlapArea() {
-        const QRect pile(100, 10, W, H);
-        QCOMPARE(OverlapArea(pile, QRect(171, 10, W, H)), 0.0f); // touching edges
-        QCOMPARE(OverlapArea(pile, QRect(170, 105, W, H)), 1.0f);
-        QCOMPARE(OverlapArea(pile, QRect(40, -50, W, H)), float(11 * 36));
-        // A drag picture with a border, larger than the pile and around it, covers the pile.
-        QCOMPARE(OverlapArea(pile, QRect(99, 9, W + 2, H + 2)), float(W * H));
-    }
-
-    void suitPiles() {
+    void suitAndPlayersPiles() {
         Table t;
+        const QRect pile = t.layout.suitPiles[0];
+        QCOMPARE(OverlapArea(pile, QRect(171, 10, W, H)), 0.0f);               // touching edges
+        QCOMPARE(OverlapArea(pile, QRect(99, 9, W + 2, H + 2)), float(W * H)); // larger, around
         // 3 x 10 = 30 square pixels of suit pile 0, 7 x 10 = 70 of suit pile 1.
         t.layout.suitPiles[1] = QRect(232, 10, W, H);
         const QRect between(168, 96, W, H);
-        Push(t.game.SuitDeck[1], Card(0, 1));
-        Push(t.game.SuitDeck[1], Card(1, 1));
+        Push(t.game.SuitDeck[1], {Card(0, 1), Card(1, 1)});
         QCOMPARE(t.Drop(Card(2, 1), between), uint8_t{1});
         QCOMPARE(t.Drop(Card(3, 1), between), Target::None); // not the next rank
-        // Only the less covered pile would take it: no suit pile does.
-        Push(t.game.SuitDeck[0], Card(0, 0));
+        Push(t.game.SuitDeck[0], {Card(0, 0)}); // only the less covered pile would take it
         QCOMPARE(t.Drop(Card(1, 0), between), Target::None);
 
         // Any ace on an empty suit pile (the window swaps the pile pictures), nothing else.
@@ -70,61 +55,53 @@ private slots:
         QCOMPARE(t.Drop(Card(1, 2), onPile2), Target::None);
         QCOMPARE(t.Drop(54, onPile2), Target::None); // a card back while penalty cards fly
         QCOMPARE(t.Drop(Card(0, 3), QRect(20, 250, W, H)), Target::None); // over nothing
-    }
 
-    void playersPiles() {
-        Table t;
-        const QRect onPile2 = t.layout.openPiles[2];
+        Table p; // players' piles
+        const QRect onOpen2 = p.layout.openPiles[2];
         const uint8_t seven = Card(6, 3);
-        QCOMPARE(t.Drop(seven, onPile2), Target::None); // empty pile
-        Push(t.game.Player[2].OpenDeck, Card(5, 0));
-        QCOMPARE(t.Drop(seven, onPile2), uint8_t{12});
-        t.game.Player[2].OpenDeck.Card[0] = Card(4, 3);
-        QCOMPARE(t.Drop(seven, onPile2), Target::None);
-        t.game.Player[2].OpenDeck.Card[0] = Card(7, 3);
-        QCOMPARE(t.Drop(seven, onPile2), Target::None);
+        QCOMPARE(p.Drop(seven, onOpen2), Target::None); // empty pile
+        Push(p.game.Player[2].OpenDeck, {Card(5, 0)});
+        for (const auto& [top, expected] :
+             {std::pair{5, 12}, {4, Target::None}, {7, Target::None}}) {
+            p.game.Player[2].OpenDeck.Card[0] = Card(top, 3);
+            QCOMPARE(p.Drop(seven, onOpen2), uint8_t(expected));
+        }
 
         // Player 1's pile barely covered, player 3's almost fully: only player 1 counts.
-        t.layout.openPiles[3] = QRect(331, 400, W, H);
+        p.layout.openPiles[3] = QRect(331, 400, W, H);
         const QRect across(321, 400, W, H);
-        Push(t.game.Player[3].OpenDeck, Card(3, 0));
-        QCOMPARE(t.Drop(Card(4, 1), across), Target::None);
-        Push(t.game.Player[1].OpenDeck, Card(3, 2));
-        QCOMPARE(t.Drop(Card(4, 1), across), uint8_t{11});
+        Push(p.game.Player[3].OpenDeck, {Card(3, 0)});
+        QCOMPARE(p.Drop(Card(4, 1), across), Target::None);
+        Push(p.game.Player[1].OpenDeck, {Card(3, 2)});
+        QCOMPARE(p.Drop(Card(4, 1), across), uint8_t{11});
     }
 
-    void ownPileOnlyWhenNoSuitPileTakesTheCard() {
+    // A turned card goes to the own pile only when no suit pile takes it; a tie goes to the
+    // player holding fewer cards.
+    void turnedCardAndTies() {
         Table t;
         t.game.GameState = State::Turned;
-        // Own open pile under suit pile 3; the card covers it more than the suit pile.
-        t.layout.openPiles[0] = QRect(580, 120, W, H);
+        t.layout.openPiles[0] = QRect(580, 120, W, H); // under suit pile 3, covered more
         const QRect drag(580, 80, W, H);
-        Push(t.game.Player[0].OpenDeck, Card(11, 1)); // no rank rule on the own pile
+        Push(t.game.Player[0].OpenDeck, {Card(11, 1)}); // no rank rule on the own pile
         QCOMPARE(t.Drop(Card(0, 1), drag), uint8_t{3});
-        Push(t.game.SuitDeck[3], Card(0, 3));
+        Push(t.game.SuitDeck[3], {Card(0, 3)});
         QCOMPARE(t.Drop(Card(2, 1), drag), uint8_t{10});
-    }
 
-    void aTieGoesToThePlayerHoldingFewerCards() {
-        Table t;
-        // Suit pile 0 and player 1's pile stacked; the card covers 41 rows of each.
-        t.layout.openPiles[1] = QRect(100, 120, W, H);
-        const QRect drag(100, 65, W, H);
-        Push(t.game.SuitDeck[0], Card(0, 0));
-        Push(t.game.Player[1].OpenDeck, Card(0, 3));
-        Push(t.game.Player[0].CloseDeck, Card(12, 1), 5);
-        Push(t.game.Player[1].CloseDeck, Card(12, 2), 3);
-        QCOMPARE(t.Drop(Card(1, 0), drag), uint8_t{11}); // 4 cards against 5
-        Push(t.game.Player[1].CloseDeck, Card(11, 2));
-        QCOMPARE(t.Drop(Card(1, 0), drag), uint8_t{0}); // 5 against 5
+        Table s; // suit pile 0 and player 1's pile stacked; the card covers 41 rows of each
+        s.layout.openPiles[1] = QRect(100, 120, W, H);
+        Push(s.game.SuitDeck[0], {Card(0, 0)});
+        Push(s.game.Player[1].OpenDeck, {Card(0, 3)});
+        Push(s.game.Player[0].CloseDeck, {48, 49, 50, 51, 47});
+        Push(s.game.Player[1].CloseDeck, {44, 45, 46});
+        QCOMPARE(s.Drop(Card(1, 0), QRect(100, 65, W, H)), uint8_t{11}); // 4 cards against 5
+        Push(s.game.Player[1].CloseDeck, {43});
+        QCOMPARE(s.Drop(Card(1, 0), QRect(100, 65, W, H)), uint8_t{0}); // 5 against 5
     }
 
     void tipVisitsSuitPilesThenSeats() {
         Table t;
-        QVERIFY(TipTargets(t.game).empty());
-        t.game.SuitCanTake[2] = true;
-        t.game.Player[3].CanTake = true;
-        t.game.Player[0].CanTake = true;
+        t.game.SuitCanTake[2] = t.game.Player[3].CanTake = t.game.Player[0].CanTake = true;
         QCOMPARE(TipTargets(t.game), (std::vector<uint8_t>{2, 10, 13}));
         t.game.ShowTip = false;
         QVERIFY(TipTargets(t.game).empty());

@@ -4,6 +4,7 @@
 #include "engine/GameRecord.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -36,10 +37,12 @@ inline GameInfo MidGame(uint8_t players) {
     return g;
 }
 
-// Little-endian stores into a file image.
-inline void Put16(std::vector<uint8_t>& b, std::size_t at, int16_t v) {
-    b[at] = static_cast<uint8_t>(v);
-    b[at + 1] = static_cast<uint8_t>(static_cast<uint16_t>(v) >> 8);
+// Little-endian stores into a file image: consecutive 16-bit words, or one 32-bit word.
+inline void Put16(std::vector<uint8_t>& b, std::size_t at, std::initializer_list<int> words) {
+    for (int v : words) {
+        b[at++] = static_cast<uint8_t>(v);
+        b[at++] = static_cast<uint8_t>(static_cast<uint16_t>(v) >> 8);
+    }
 }
 inline void Put32(std::vector<uint8_t>& b, std::size_t at, int32_t v) {
     for (int i = 0; i < 4; ++i)

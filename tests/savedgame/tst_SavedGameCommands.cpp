@@ -32,7 +32,7 @@ public:
     int captions = 0, resizes = 0, paints = 0, flights = 0;
     bool lastCaption = false;
     std::string titleAtCaption;
-    std::function<void()> onFlight, onAskPlayAgain, onCardShow;
+    std::function<void()> onFlight = [] {}, onAskPlayAgain = [] {}, onCardShow = [] {};
 
     void PaintCloseDeck(uint8_t) override {}
     void PaintOpenDeck(uint8_t, bool) override {}
@@ -43,13 +43,11 @@ public:
     void HideDragPic() override {}
     void SetCurrentPlayer(bool, bool) override {}
     bool AnimateMove(uint8_t toPly) override {
-        ++flights;
-        Call(onFlight);
-        return toPly != Target::None;
+        return ++flights, onFlight(), toPly != Target::None;
     }
     void GiveTip() override {}
     void HidePlayerFrames() override {}
-    void CardShowFlight(uint8_t, uint8_t) override { Call(onCardShow); }
+    void CardShowFlight(uint8_t, uint8_t) override { onCardShow(); }
     void SetCaption(bool ShowTable) override {
         ++captions;
         lastCaption = ShowTable;
@@ -65,21 +63,14 @@ public:
             g_.Game.Player[i].Computer = true;
         g_.Game.GameState = State::Dealt;
     }
-    bool AskPlayAgain(const std::string&) override {
-        Call(onAskPlayAgain);
-        return false;
-    }
+    bool AskPlayAgain(const std::string&) override { return onAskPlayAgain(), false; }
     Answer AskSwitchMode(uint8_t, bool) override { return Answer::No; }
 
 private:
-    static void Call(const std::function<void()>& f) {
-        if (f)
-            f();
-    }
     mdlGlobal& g_;
 };
 
-// One game with its commands; the file dialog answers from `answers` ("" cancels).
+// One game with its commands; the file dialog answers from `answers` ("" or none cancels).
 struct Harness {
     mdlGlobal g{FixedSeed(1)};
     CountingDisplay view{g};
@@ -90,23 +81,18 @@ struct Harness {
     SavedGameCommands commands{nullptr, rules, view,
                                [this](QWidget*, const FileRequest& r) {
                                    asked.push_back(r);
-                                   if (answers.empty())
-                                       return QString();
-                                   QString a = answers.front();
-                                   answers.pop_front();
+                                   const QString a = answers.empty() ? QString() : answers.front();
+                                   if (!answers.empty())
+                                       answers.pop_front();
                                    return a;
                                },
                                [this](QWidget*, const QString& text) { messages << text; }};
-
-    Harness(const Harness&) = delete;
-    Harness() = default;
+    std::string Title() const { return g.FileTitle; }
 };
 
 QByteArray ReadAll(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 bool WriteAll(const QString& path, const QByteArray& bytes) {
@@ -124,21 +110,6 @@ LoadResult Load(const QByteArray& bytes) {
                                                static_cast<std::size_t>(bytes.size())));
 }
 
-// A game in state 1 with a person to move and options away from their defaults.
-GameInfo TurnedCardGame() {
-    GameInfo g = MidGame(3);
-    g.GameState = State::Turned;
-    g.CurrentPlayer = 1;
-    g.Player[2].Computer = true;
-    g.Player[0].Lost = 4;
-    g.Player[1].SetName("Zo\xeb");
-    g.DeckBack = 63;
-    g.MoveSpeed = {50, 109};
-    g.TotalKorvane = 3;
-    g.ShowTip = g.StraightPath = false;
-    return g;
-}
-
 } // namespace
 
 class SavedGameCommandsTest : public QObject {
@@ -148,130 +119,82 @@ class SavedGameCommandsTest : public QObject {
     QString At(const QString& name) const { return dir.filePath(name); }
 
 private slots:
-    void saveAsWritesTheGameAndShowsItsTitle() {
+    void saveAndSaveAs() {
         Harness h;
-        h.g.Game = MidGame(3);
+        h.g.Game = MidGame(8);
         h.answers = {At("first.KVN")};
         h.commands.mnGameSaveAs_Click();
-
-        QCOMPARE(h.asked.size(), std::size_t{1});
-        const FileRequest& r = h.asked[0];
-        QVERIFY(!r.open);
-        QCOMPARE(r.folder, QCoreApplication::applicationDirPath());
-        QCOMPARE(r.filter, QStringLiteral("Korvane File (.KVN) (*.KVN *.kvn)"));
-        QCOMPARE(r.suffix, QStringLiteral("KVN"));
-        QVERIFY(r.preset.isEmpty());
-
-        const QByteArray file = ReadAll(At("first.KVN"));
-        QCOMPARE(file.size(), 1375);
-        QCOMPARE(file, Bytes(MidGame(3)));
+        QVERIFY(!h.asked.at(0).open && h.asked[0].preset.isEmpty());
+        QCOMPARE(ReadAll(At("first.KVN")), Bytes(MidGame(8)));
         QCOMPARE(h.g.FileName, At("first.KVN").toStdString());
-        QCOMPARE(h.g.FileTitle, std::string("first.KVN"));
         // The caption shows the new title; the table is not repainted.
-        QCOMPARE(h.view.captions, 1);
-        QVERIFY(h.view.lastCaption);
-        QCOMPARE(h.view.titleAtCaption, std::string("first.KVN"));
+        QCOMPARE(std::make_tuple(h.view.captions, h.view.lastCaption, h.view.titleAtCaption),
+                 std::make_tuple(1, true, std::string("first.KVN")));
         QCOMPARE(h.view.paints, 0);
-        QVERIFY(h.messages.isEmpty());
 
-        // Save goes to the same file without asking.
-        h.g.Game.Player[2].Lost = 9;
+        // Save goes to the same file without asking; a shorter game leaves no tail.
+        h.g.Game = MidGame(3);
         h.commands.mnGameSave_Click();
         QCOMPARE(h.asked.size(), std::size_t{1});
-        QCOMPARE(Load(ReadAll(At("first.KVN"))).game->Player[2].Lost, 9);
+        QCOMPARE(ReadAll(At("first.KVN")), Bytes(MidGame(3)));
 
-        // Save As offers the current file.
-        h.answers = {At("second.kvn")};
+        // Save As offers the current file; cancelled, the next Save asks again with none.
         h.commands.mnGameSaveAs_Click();
         QCOMPARE(h.asked.back().preset, At("first.KVN"));
-        QCOMPARE(h.g.FileTitle, std::string("second.kvn"));
-        QCOMPARE(h.view.titleAtCaption, std::string("second.kvn"));
-    }
-
-    void saveWithoutAGameNeedsNoTable() {
-        Harness h;
-        h.answers = {At("empty.KVN")};
+        QCOMPARE(h.g.FileName, std::string());
+        h.answers = {At("again.kvn")};
         h.commands.mnGameSave_Click();
+        QCOMPARE(h.asked.size(), std::size_t{3});
+        QVERIFY(h.asked.back().preset.isEmpty());
+        QCOMPARE(ReadAll(At("again.kvn")), Bytes(MidGame(3)));
+        QCOMPARE(h.view.titleAtCaption, std::string("again.kvn"));
+        // Open cancelled: the game stays, but there is no current file any more.
+        h.commands.mnGameOpen_Click();
+        QCOMPARE(h.g.FileName, std::string());
+        QCOMPARE(Bytes(h.g.Game), Bytes(MidGame(3)));
+        QVERIFY(h.messages.isEmpty());
+
+        Harness empty; // no game: the caption shows no table
+        empty.answers = {At("empty.KVN")};
+        empty.commands.mnGameSave_Click();
         QCOMPARE(ReadAll(At("empty.KVN")).size(), 262);
-        QCOMPARE(h.view.captions, 1);
-        QVERIFY(!h.view.lastCaption);
-        QVERIFY(Load(ReadAll(At("empty.KVN"))));
+        QVERIFY(empty.view.captions == 1 && !empty.view.lastCaption);
     }
 
     void openReplacesTheGame() {
-        const GameInfo saved = TurnedCardGame();
+        GameInfo saved = MidGame(3);
+        saved.GameState = State::Turned;
+        saved.CurrentPlayer = 1;
+        saved.Player[2].Computer = true;
         QVERIFY(WriteAll(At("turned.KVN"), Bytes(saved)));
-
         Harness h;
         h.g.Game = MidGame(5);
         const uint64_t epoch = h.rules.Epoch();
         h.answers = {At("turned.KVN")};
         h.commands.mnGameOpen_Click();
-
-        QVERIFY(h.asked.at(0).open);
         QVERIFY2(h.messages.isEmpty(), qPrintable(h.messages.join('\n')));
+        QVERIFY(h.asked.at(0).open && h.rules.Epoch() != epoch);
         QCOMPARE(Bytes(h.g.Game), Bytes(saved));
         QCOMPARE(h.g.Game.CardInHand(), saved.CardInHand());
-        QCOMPARE(h.g.Game.Player[1].TrimmedName(), std::string("Zo\xeb"));
-        QVERIFY(h.rules.Epoch() != epoch);
         QCOMPARE(h.g.FileName, At("turned.KVN").toStdString());
-        QCOMPARE(h.g.FileTitle, std::string("turned.KVN"));
         QCOMPARE(h.view.titleAtCaption, std::string("turned.KVN"));
-        QVERIFY(h.view.lastCaption);
-        QCOMPARE(h.view.resizes, 1);
-        QCOMPARE(h.view.paints, 1);
-    }
+        QVERIFY(h.view.lastCaption && h.view.resizes == 1 && h.view.paints == 1);
 
-    void openedComputerTurnPlaysOn() {
-        GameInfo saved = MidGame(3);
+        // A computer to move plays on at once.
+        saved.GameState = State::Playing;
         saved.CurrentPlayer = 2;
-        saved.Player[2].Computer = true;
         QVERIFY(WriteAll(At("computer.KVN"), Bytes(saved)));
-
-        Harness h;
         h.answers = {At("computer.KVN")};
         h.commands.mnGameOpen_Click();
-        QVERIFY(h.view.flights > 0);
-        QVERIFY(!h.g.Game.Player[h.g.Game.CurrentPlayer].Computer);
-    }
-
-    void shortSaveReplacesALongerFile() {
-        Harness h;
-        h.g.Game = MidGame(8);
-        h.answers = {At("long.KVN")};
-        h.commands.mnGameSaveAs_Click();
-        QCOMPARE(ReadAll(At("long.KVN")).size(), 3230);
-
-        h.g.Game = MidGame(3);
-        h.commands.mnGameSave_Click();
-        QCOMPARE(ReadAll(At("long.KVN")), Bytes(MidGame(3)));
-
-        // A reader ignores whatever follows the record anyway.
-        QVERIFY(WriteAll(At("tail.KVN"), Bytes(MidGame(3)) + QByteArray(1855, '\x7f')));
-        Harness other;
-        other.answers = {At("tail.KVN")};
-        other.commands.mnGameOpen_Click();
-        QVERIFY(other.messages.isEmpty());
-        QCOMPARE(Bytes(other.g.Game), Bytes(MidGame(3)));
+        QVERIFY(h.view.flights > 0 && !h.g.Game.Player[h.g.Game.CurrentPlayer].Computer);
     }
 
     void refusedFileLeavesTheGame_data() {
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<QString>("says");
         const QString damaged = "is not a Korvane saved game or is damaged";
-        QByteArray good = Bytes(MidGame(3));
-        QTest::newRow("empty") << QByteArray("") << damaged;
         QTest::newRow("text") << QByteArray("Dear diary, today I lost at cards.\n") << damaged;
-        QTest::newRow("cut short") << good.left(1000) << damaged;
-        QByteArray twice = good;
-        twice[262 + 255] = twice[262 + 371 + 255];
-        QTest::newRow("a card twice") << twice << damaged;
-        QByteArray state = good;
-        state[227] = char(128);
-        QTest::newRow("penalty state") << state << damaged;
-        QByteArray seats = good;
-        seats[216] = 9;
-        QTest::newRow("nine seats") << seats << damaged;
+        QTest::newRow("cut short") << Bytes(MidGame(3)).left(1000) << damaged;
         QTest::newRow("missing file") << QByteArray() << QString("could not be opened");
         QTest::newRow("a folder") << QByteArray() << QString("could not be");
     }
@@ -286,61 +209,26 @@ private slots:
             QVERIFY(WriteAll(path, contents));
 
         Harness h;
-        h.g.Game = TurnedCardGame();
+        h.g.Game = MidGame(4);
         h.g.FileName = At("mine.KVN").toStdString();
         h.g.FileTitle = "mine.KVN";
         const uint64_t epoch = h.rules.Epoch();
         h.answers = {path};
         h.commands.mnGameOpen_Click();
-
         QCOMPARE(h.messages.size(), 1);
         QVERIFY2(h.messages[0].contains(says), qPrintable(h.messages[0]));
-        QVERIFY2(h.messages[0].contains(QDir::toNativeSeparators(path)), qPrintable(h.messages[0]));
-        QCOMPARE(Bytes(h.g.Game), Bytes(TurnedCardGame()));
+        QVERIFY(h.messages[0].contains(QDir::toNativeSeparators(path)));
+        QCOMPARE(Bytes(h.g.Game), Bytes(MidGame(4)));
         QCOMPARE(h.rules.Epoch(), epoch);
         QCOMPARE(h.view.captions + h.view.paints + h.view.resizes, 0);
         QCOMPARE(h.g.FileName, At("mine.KVN").toStdString());
-        QCOMPARE(h.g.FileTitle, std::string("mine.KVN"));
-    }
-
-    void cancelledDialogs() {
-        Harness h;
-        h.g.Game = MidGame(4);
-        h.answers = {At("named.KVN")};
-        h.commands.mnGameSaveAs_Click();
-        const int captions = h.view.captions;
-
-        // Open cancelled: the game stays, but there is no current file any more.
-        h.commands.mnGameOpen_Click();
-        QCOMPARE(h.g.FileName, std::string());
-        QCOMPARE(h.g.FileTitle, std::string("named.KVN"));
-        QCOMPARE(Bytes(h.g.Game), Bytes(MidGame(4)));
-
-        // Save As cancelled, then Save asks for a name again.
-        h.g.FileName = At("named.KVN").toStdString();
-        h.commands.mnGameSaveAs_Click();
-        QCOMPARE(h.g.FileName, std::string());
-        const std::size_t asked = h.asked.size();
-        h.answers = {At("again.KVN")};
-        h.commands.mnGameSave_Click();
-        QCOMPARE(h.asked.size(), asked + 1);
-        QVERIFY(h.asked.back().preset.isEmpty());
-        QCOMPARE(ReadAll(At("again.KVN")), Bytes(MidGame(4)));
-        QCOMPARE(h.g.FileTitle, std::string("again.KVN"));
-        QCOMPARE(h.view.captions, captions + 1);
-
-        // Save with no name and a cancel writes nothing.
-        h.g.FileName.clear();
-        h.commands.mnGameSave_Click();
-        QCOMPARE(h.g.FileName, std::string());
-        QVERIFY(h.messages.isEmpty());
+        QCOMPARE(h.Title(), std::string("mine.KVN"));
     }
 
     void readOnlyFileIsNotReplaced() {
         const QString ro = At("protected.KVN");
         QVERIFY(WriteAll(ro, "precious"));
         QVERIFY(QFile::setPermissions(ro, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-
         Harness h;
         h.g.Game = MidGame(3);
         // Refused in the dialog, which comes back with the name filled in; then cancelled.
@@ -348,17 +236,13 @@ private slots:
         h.commands.mnGameSaveAs_Click();
         QCOMPARE(h.asked.size(), std::size_t{2});
         QCOMPARE(h.asked[1].preset, ro);
-        QCOMPARE(h.messages.size(), 1);
-        QVERIFY(h.messages[0].contains("read-only"));
+        QVERIFY(h.messages.size() == 1 && h.messages[0].contains("read-only"));
         QCOMPARE(h.g.FileName, std::string());
-        QCOMPARE(ReadAll(ro), QByteArray("precious"));
-
         // A current file made read-only since is not replaced by Save either.
         h.g.FileName = ro.toStdString();
         h.commands.mnGameSave_Click();
         QCOMPARE(h.messages.size(), 2);
         QCOMPARE(ReadAll(ro), QByteArray("precious"));
-        QCOMPARE(h.g.FileName, ro.toStdString());
     }
 
     void failedWriteKeepsTheOldFile() {
@@ -367,7 +251,6 @@ private slots:
         h.answers = {At("kept.KVN")};
         h.commands.mnGameSaveAs_Click();
         const QByteArray before = ReadAll(At("kept.KVN"));
-        QCOMPARE(before.size(), 1375);
         const int captions = h.view.captions;
 
         // The disk fills up after 2000 bytes: the eight-player record does not fit.
@@ -389,9 +272,8 @@ private slots:
         QCOMPARE(ReadAll(At("kept.KVN")), before);
         QVERIFY(!QFile::exists(At("new.KVN")));
         QCOMPARE(h.g.FileName, At("kept.KVN").toStdString());
-        QCOMPARE(h.g.FileTitle, std::string("kept.KVN"));
+        QCOMPARE(h.Title(), std::string("kept.KVN"));
         QCOMPARE(h.view.captions, captions);
-        QCOMPARE(h.g.Game.PlayerCount, uint8_t{8});
 
         // A folder in the way, and a folder that is not there.
         QVERIFY(QDir().mkpath(At("folder.KVN")));
@@ -400,8 +282,7 @@ private slots:
         h.commands.mnGameSaveAs_Click();
         QCOMPARE(h.messages.size(), 4);
         QCOMPARE(h.g.FileName, At("kept.KVN").toStdString());
-        QVERIFY(QFileInfo(At("folder.KVN")).isDir());
-        QVERIFY(!QFile::exists(At("nowhere")));
+        QVERIFY(QFileInfo(At("folder.KVN")).isDir() && !QFile::exists(At("nowhere")));
     }
 
     // The program's own chooser: the dialog as it is set up, answered from inside its loop.

@@ -1,33 +1,27 @@
 // The about box: its lines and the two keys that close it.
+#include "DialogTest.h"
 #include "dialogs/frmAbout.h"
-
-#include <QLabel>
-#include <QtTest>
 
 using namespace korvane;
 
 class TestFrmAbout : public QObject {
     Q_OBJECT
 private slots:
-    void showsTitleVersionAndCredit();
-    void enterAndEscClose();
+    void linesAndClosingKeys();
 };
 
-void TestFrmAbout::showsTitleVersionAndCredit() {
+void TestFrmAbout::linesAndClosingKeys() {
     frmAbout dlg(nullptr);
     QCOMPARE(dlg.lblApp()->text(), QString("Korvane - Palveri Solitaire"));
     QCOMPARE(dlg.lblVer()->text(), QString("Ver: 1.00"));
     QCOMPARE(dlg.lblMe()->text().count('\n'), 1); // a credit line and a contact line
     QCOMPARE(frmAbout(nullptr, 2, 5).lblVer()->text(), QString("Ver: 2.05"));
     QCOMPARE(frmAbout(nullptr, 3, 12).lblVer()->text(), QString("Ver: 3.12"));
-}
-
-void TestFrmAbout::enterAndEscClose() {
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
-        frmAbout dlg(nullptr);
-        dlg.show();
-        QTest::keyClick(&dlg, key);
-        QVERIFY(dlg.isHidden());
+        frmAbout box(nullptr);
+        box.show();
+        QTest::keyClick(&box, key);
+        QVERIFY(box.isHidden());
     }
 }
 

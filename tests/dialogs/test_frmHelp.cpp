@@ -1,14 +1,7 @@
-// The help window: one per table window, and it explains every option the options dialog
-// offers.
+// The help window: one per table window, explaining every option the options dialog offers.
+#include "DialogTest.h"
 #include "dialogs/frmHelp.h"
 #include "dialogs/frmOption.h"
-
-#include <QAbstractButton>
-#include <QGroupBox>
-#include <QLabel>
-#include <QPointer>
-#include <QTextBrowser>
-#include <QtTest>
 
 using namespace korvane;
 

@@ -1,4 +1,4 @@
-// The table's layout and the choice of what each pile and label shows, without widgets.
+// The table's layout and the choice of what each pile shows, without widgets.
 #include "table/TableLayout.h"
 #include "table/TablePaint.h"
 
@@ -11,6 +11,7 @@ namespace {
 
 constexpr Size Card{71, 96};
 constexpr int L = 38; // any label height: the figures below follow it
+constexpr Size Panel{166, 120 + L};
 
 GameInfo Table(int players) {
     GameInfo g;
@@ -33,10 +34,9 @@ private slots:
     void panelFigures() {
         const PanelLayout top = SizeFrames(true, Card, L);
         const PanelLayout bottom = SizeFrames(false, Card, L);
-        QCOMPARE(top.panel, (Size{166, 120 + L}));
-        QCOMPARE(bottom.panel, top.panel);
+        QCOMPARE(top.panel, Panel);
+        QCOMPARE(bottom.panel, Panel);
         QCOMPARE(SuitBandHeight(Card), 112);
-        // Piles side by side, a gap apart and from the panel's edges.
         QCOMPARE(top.closed.x, 8);
         QCOMPARE(top.open.x, top.closed.Right() + 8);
         QCOMPARE(top.open.Right() + 8, top.panel.w);
@@ -55,14 +55,15 @@ private slots:
         QTest::addColumn<int>("n");
         QTest::addColumn<int>("top");
         QTest::addColumn<int>("minWidth");
-        QTest::newRow("0") << 0 << 0 << 8;
-        QTest::newRow("2") << 2 << 1 << 182;
-        QTest::newRow("3") << 3 << 2 << 356;
-        QTest::newRow("4") << 4 << 2 << 356;
-        QTest::newRow("5") << 5 << 3 << 530;
-        QTest::newRow("6") << 6 << 3 << 530;
-        QTest::newRow("7") << 7 << 4 << 704;
-        QTest::newRow("8") << 8 << 4 << 704;
+        for (auto [n, top, w] : {std::array{0, 0, 8},
+                                 {2, 1, 182},
+                                 {3, 2, 356},
+                                 {4, 2, 356},
+                                 {5, 3, 530},
+                                 {6, 3, 530},
+                                 {7, 4, 704},
+                                 {8, 4, 704}})
+            QTest::addRow("%d", n) << n << top << w;
     }
     void seatSplit() {
         QFETCH(int, n);
@@ -70,10 +71,7 @@ private slots:
         QFETCH(int, minWidth);
         QCOMPARE(TopSeats(n), top);
         QCOMPARE(BottomSeats(n), n - top);
-        const Size panel = SizeFrames(true, Card, L).panel;
-        const Size m = MinimumClient(n, panel, SuitBandHeight(Card));
-        QCOMPARE(m.w, minWidth);
-        QCOMPARE(m.h, 384 + 2 * L);
+        QCOMPARE(MinimumClient(n, Panel, 112), (Size{minWidth, 384 + 2 * L}));
         for (int seat = 0; seat < n; ++seat)
             QCOMPARE(SeatOnTop(seat, n), seat < top);
     }
@@ -86,34 +84,32 @@ private slots:
         for (int n = 3; n <= 8; ++n) {
             QTest::addRow("%d players, 794x470", n) << n << 794 << 470;
             QTest::addRow("%d players, 1200x800", n) << n << 1200 << 800;
+            QTest::addRow("%d players, exact", n) << n << 4 * 166 + 5 * 38 << 600;
             QTest::addRow("%d players, minimum", n)
-                << n << MinimumClient(n, {166, 120 + L}, 112).w << 384 + 2 * L;
+                << n << MinimumClient(n, Panel, 112).w << 384 + 2 * L;
         }
     }
     void rowsAndBand() {
         QFETCH(int, n);
         QFETCH(int, W);
         QFETCH(int, H);
-        const Size panel{166, 120 + L};
-        const TablePlacement t = PlaceTable(n, {W, H}, panel, 112, 71);
+        const TablePlacement t = PlaceTable(n, {W, H}, Panel, 112, 71);
         auto checkRow = [&](int first, int count, int top) {
             const int gap = t.panel[first].x;
-            QVERIFY(gap >= Spacing || count * panel.w + (count + 1) * Spacing > W);
+            QVERIFY(gap >= Spacing || count * Panel.w + (count + 1) * Spacing > W);
             for (int k = 0; k < count; ++k) {
                 QCOMPARE(t.panel[first + k].y, top);
                 if (k > 0)
-                    QCOMPARE(t.panel[first + k].x - (t.panel[first + k - 1].x + panel.w), gap);
+                    QCOMPARE(t.panel[first + k].x - (t.panel[first + k - 1].x + Panel.w), gap);
             }
-            // What whole pixels cannot split evenly is left at the right end, at most a
-            // pixel per gap.
-            const int right = W - (t.panel[first + count - 1].x + panel.w);
+            // Pixels that cannot be split evenly go to the right end, at most one per gap.
+            const int right = W - (t.panel[first + count - 1].x + Panel.w);
             QVERIFY2(right >= gap && right <= gap + count, qPrintable(QString::number(right)));
         };
         checkRow(0, TopSeats(n), Spacing);
-        checkRow(TopSeats(n), BottomSeats(n), H - panel.h - Spacing);
-        // The band: as far from the top row as from the bottom row (to a pixel), full width.
-        const int above = t.band.y - (Spacing + panel.h);
-        const int below = (H - panel.h - Spacing) - t.band.Bottom();
+        checkRow(TopSeats(n), BottomSeats(n), H - Panel.h - Spacing);
+        const int above = t.band.y - (Spacing + Panel.h);
+        const int below = (H - Panel.h - Spacing) - t.band.Bottom();
         QVERIFY(above >= Spacing && std::abs(above - below) <= 1);
         QCOMPARE(t.band.x, 0);
         QCOMPARE(t.band.w, W);
@@ -125,59 +121,28 @@ private slots:
         QCOMPARE(t.suitTop, Spacing);
     }
 
-    void evenRowsAreExact() {
-        // 4 panels of 166 in 704 + 5 * 30: gaps of 38 everywhere.
-        const TablePlacement t = PlaceTable(8, {4 * 166 + 5 * 38, 600}, {166, 158}, 112, 71);
-        for (int k = 0; k < 4; ++k) {
-            QCOMPARE(t.panel[k].x, 38 + k * (166 + 38));
-            QCOMPARE(t.panel[4 + k].x, t.panel[k].x);
-        }
-        // Three players: the lone bottom panel is centred.
-        const TablePlacement three = PlaceTable(3, {600, 500}, {166, 158}, 112, 71);
-        QCOMPARE(three.panel[2].x, (600 - 166) / 2);
-    }
-
     void resizeDecision() {
         const Size minimum{704, 460};
-        // A normal window below the minimum grows back to it, per dimension.
+        // A normal window grows back to the minimum, per dimension; a maximised one cannot.
         QCOMPARE(DecideResize({500, 300}, minimum, false).client, minimum);
         QCOMPARE(DecideResize({900, 300}, minimum, false).client, (Size{900, 460}));
         QVERIFY(!DecideResize({500, 300}, minimum, false).tooSmall);
-        // Maximised: no growing; below the minimum in either dimension the table cannot fit.
         QVERIFY(DecideResize({640, 460}, minimum, true).tooSmall);
         QVERIFY(DecideResize({800, 459}, minimum, true).tooSmall);
         QVERIFY(!DecideResize({704, 460}, minimum, true).tooSmall);
     }
 
-    void closedPileCodes() {
+    void pileLooks() {
+        using paint::Look;
         GameInfo g = Table(4);
         g.DeckBack = 57;
         const paint::DragState none;
-        QCOMPARE(paint::CloseDeckCode(g, 1, none), uint8_t{paint::CrossMarker});
+        QCOMPARE(paint::CloseDeckCode(g, 1, none), paint::CrossMarker);
+        QCOMPARE(paint::OpenDeckLook(g, 1, true), (Look{paint::CrossMarker, false}));
         Put(g.Player[1].OpenDeck, {5});
-        QCOMPARE(paint::CloseDeckCode(g, 1, none), uint8_t{paint::CircleMarker});
+        QCOMPARE(paint::CloseDeckCode(g, 1, none), paint::CircleMarker);
         Put(g.Player[1].CloseDeck, {9, 13});
         QCOMPARE(paint::CloseDeckCode(g, 1, none), uint8_t{57});
-
-        // The last closed card is in hand: the pile already looks empty, but only then.
-        g.CurrentPlayer = 2;
-        Put(g.Player[2].CloseDeck, {22});
-        paint::DragState holding{true, 22};
-        QCOMPARE(paint::CloseDeckCode(g, 2, holding), uint8_t{paint::CircleMarker});
-        QCOMPARE(paint::CloseDeckCode(g, 2, paint::DragState{false, 22}), uint8_t{57});
-        QCOMPARE(paint::CloseDeckCode(g, 2, paint::DragState{true, 23}), uint8_t{57});
-        QCOMPARE(paint::CloseDeckCode(g, 2, paint::DragState{true, std::nullopt}), uint8_t{57});
-        g.CurrentPlayer = 1;
-        QCOMPARE(paint::CloseDeckCode(g, 2, holding), uint8_t{57});
-        g.CurrentPlayer = 2;
-        Put(g.Player[2].CloseDeck, {30});
-        QCOMPARE(paint::CloseDeckCode(g, 2, holding), uint8_t{57});
-    }
-
-    void openPileLooks() {
-        GameInfo g = Table(3);
-        using paint::Look;
-        QCOMPARE(paint::OpenDeckLook(g, 0, true), (Look{paint::CrossMarker, false}));
         Put(g.Player[0].CloseDeck, {1});
         QCOMPARE(paint::OpenDeckLook(g, 0, false), (Look{paint::EmptyPlace, false}));
         QCOMPARE(paint::OpenDeckLook(g, 0, true), (Look{paint::EmptyPlace, true}));
@@ -185,21 +150,27 @@ private slots:
         QCOMPARE(paint::OpenDeckLook(g, 0, true), (Look{44, true}));
         g.OutlineDrag = false;
         QCOMPARE(paint::OpenDeckLook(g, 0, true), (Look{44, false}));
-
         // While the top card is in hand the card beneath shows; the highlight ignores the option.
         QCOMPARE(paint::BeneathTopLook(g, 0, true), (Look{40, true}));
-        g.Player[1].OpenDeck.Card[0] = 7;
-        g.Player[1].OpenDeck.Count = 1;
         QCOMPARE(paint::BeneathTopLook(g, 1, false), (Look{paint::EmptyPlace, false}));
-    }
-
-    void suitLooks() {
-        GameInfo g = Table(3);
-        g.OutlineDrag = false;
-        QCOMPARE(paint::SuitLook(g, 2, true), (paint::Look{paint::EmptyPlace, true}));
+        QCOMPARE(paint::SuitLook(g, 2, true), (Look{paint::EmptyPlace, true}));
         Put(g.SuitDeck[2], {2, 6, 10});
-        QCOMPARE(paint::SuitLook(g, 2, false), (paint::Look{10, false}));
-        QCOMPARE(paint::SuitLook(g, 2, true), (paint::Look{10, true}));
+        QCOMPARE(paint::SuitLook(g, 2, false), (Look{10, false}));
+        QCOMPARE(paint::SuitLook(g, 2, true), (Look{10, true}));
+
+        // The last closed card in the current player's hand: the pile looks empty, only then.
+        g.CurrentPlayer = 2;
+        Put(g.Player[2].CloseDeck, {22});
+        const paint::DragState holding{true, 22};
+        QCOMPARE(paint::CloseDeckCode(g, 2, holding), paint::CircleMarker);
+        for (paint::DragState other : {paint::DragState{false, 22}, paint::DragState{true, 23},
+                                       paint::DragState{true, std::nullopt}})
+            QCOMPARE(paint::CloseDeckCode(g, 2, other), uint8_t{57});
+        g.CurrentPlayer = 1;
+        QCOMPARE(paint::CloseDeckCode(g, 2, holding), uint8_t{57});
+        g.CurrentPlayer = 2;
+        Put(g.Player[2].CloseDeck, {30});
+        QCOMPARE(paint::CloseDeckCode(g, 2, holding), uint8_t{57});
     }
 };
 

@@ -23,14 +23,11 @@ inline GameInfo MidGame(uint8_t players) {
     g.SuitDeck[1].Card[0] = 1;
     g.SuitDeck[1].Card[1] = 5;
     g.SuitDeck[1].Count = 2;
-    int seat = 0;
-    for (uint8_t c = 0; c < CardsInPack; ++c) {
-        if (c == 1 || c == 5)
-            continue;
-        CardDeck& d = g.Player[seat].CloseDeck;
-        d.Card[d.Count++] = c;
-        seat = (seat + 1) % players;
-    }
+    for (uint8_t c = 0, seat = 0; c < CardsInPack; ++c)
+        if (c != 1 && c != 5) {
+            CardDeck& d = g.Player[seat++ % players].CloseDeck;
+            d.Card[d.Count++] = c;
+        }
     for (PlayerInfo& p : g.Player)
         for (int i = 0; i < 2; ++i)
             MoveFirstCard(p.CloseDeck, p.OpenDeck);

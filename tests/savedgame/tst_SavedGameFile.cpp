@@ -16,18 +16,10 @@ namespace {
 constexpr std::size_t PlayerCountAt = 216, CurrentPlayerAt = 217, DeckBackAt = 218;
 constexpr std::size_t MoveStepAt = 219, MoveSpeedAt = 223, GameStateAt = 227;
 constexpr std::size_t TotalKorvaneAt = 238, PathPointsAt = 251;
-constexpr std::size_t PlayerAt(std::size_t p) {
-    return 262 + 371 * p;
-}
-constexpr std::size_t CloseDeckOf(std::size_t p) {
-    return PlayerAt(p) + 255;
-}
-constexpr std::size_t OpenDeckOf(std::size_t p) {
-    return PlayerAt(p) + 309;
-}
-constexpr std::size_t CountOf(std::size_t deckAt) {
-    return deckAt + 53;
-}
+constexpr auto PlayerAt = [](std::size_t p) { return 262 + 371 * p; };
+constexpr auto CloseDeckOf = [](std::size_t p) { return PlayerAt(p) + 255; };
+constexpr auto OpenDeckOf = [](std::size_t p) { return PlayerAt(p) + 309; };
+constexpr auto CountOf = [](std::size_t deckAt) { return deckAt + 53; };
 
 } // namespace
 
@@ -87,12 +79,11 @@ private slots:
         QVERIFY(!g.SuitCanTake[0] && g.SuitCanTake[1] && !g.SuitCanTake[3] && g.MoveAvailable);
         QVERIFY(g.KorvanePerTurn && g.MistakeMade); // any non-zero value is True
         QVERIFY(!g.OutlineDrag && !g.ShowTip && !g.LastChance && !g.StraightPath);
-        QCOMPARE(std::make_pair(g.TotalKorvane, g.PathPoints),
-                 std::make_pair(uint8_t{3}, uint8_t{42}));
+        QVERIFY(g.TotalKorvane == 3 && g.PathPoints == 42);
         QCOMPARE(g.Player[1].TrimmedName() + '|' + g.Player[2].TrimmedName(), "Bob|C\xe9line");
         QCOMPARE(g.Player[2].Lost, int32_t{70000});
-        QVERIFY(g.Player[2].Computer && !g.Player[0].Computer);
-        QVERIFY(g.Player[0].CanTake && !g.Player[1].CanTake);
+        QVERIFY(g.Player[2].Computer && !g.Player[0].Computer && g.Player[0].CanTake &&
+                !g.Player[1].CanTake);
         QCOMPARE(g.CardInHand(), uint8_t{3}); // the turned card: player 2's first closed card
         QVERIFY(EncodeGame(g) == b);
     }
@@ -127,38 +118,28 @@ private slots:
         QVERIFY(EncodeGame(*r.game) == bytes);
         QCOMPARE(r.game->CardInHand(), g.CardInHand());
         QVERIFY(r.game->StraightPath && r.game->Player[4].Computer);
-        QCOMPARE(r.game->Player[2].TrimmedName(), std::string("M\xfcller"));
-        QCOMPARE(r.game->Player[3].TrimmedName(), std::string(255, 'x'));
+        QCOMPARE(r.game->Player[2].TrimmedName() + '|' + r.game->Player[3].TrimmedName(),
+                 "M\xfcller|" + std::string(255, 'x'));
     }
 
-    void accepted_data() {
-        QTest::addColumn<GameInfo>("game");
-        QTest::newRow("no game, no players") << GameInfo{};
-        GameInfo ended;
-        ended.Player.resize(4); // an ended game's players stay behind
-        QTest::newRow("no game, players left") << ended;
-        GameInfo g = MidGame(6);
-        g.GameState = State::Dealt;
-        QTest::newRow("dealt") << g;
-        g = MidGame(3);
-        g.DeckBack = 54;
-        g.PathPoints = 0;
-        g.MoveStep = {1, 32767};
-        g.MoveSpeed = {109, 0};
-        QTest::newRow("low edges") << g;
-        g.DeckBack = 65;
-        g.TotalKorvane = 3;
-        g.PathPoints = 99;
-        QTest::newRow("high edges") << g;
-        g = MidGame(4);
-        MoveTopCard(g.Player[3].OpenDeck, g.Player[0].OpenDeck);
-        g.GameState = State::PlayedOn;
-        QTest::newRow("played on") << g;
-    }
+    // Games at the edges of what a file may hold are taken in.
     void accepted() {
-        QFETCH(GameInfo, game);
-        QCOMPARE(CheckGame(game), std::string());
-        QVERIFY(DecodeGame(EncodeGame(game)));
+        GameInfo ended, low = MidGame(3), high = MidGame(6), on = MidGame(4);
+        ended.Player.resize(4); // an ended game's players stay behind
+        low.DeckBack = 54;
+        low.PathPoints = 0;
+        low.MoveStep = {1, 32767};
+        low.MoveSpeed = {109, 0};
+        high.DeckBack = 65;
+        high.TotalKorvane = 3;
+        high.PathPoints = 99;
+        high.GameState = State::Dealt;
+        MoveTopCard(on.Player[3].OpenDeck, on.Player[0].OpenDeck);
+        on.GameState = State::PlayedOn;
+        for (const GameInfo& g : {GameInfo{}, ended, low, high, on}) {
+            QCOMPARE(CheckGame(g), std::string());
+            QVERIFY(DecodeGame(EncodeGame(g)));
+        }
     }
 
     // One row for each check, mostly on a good three-player file.
@@ -169,7 +150,6 @@ private slots:
             damage(b);
             QTest::newRow(name) << b;
         };
-        row("empty file", [](auto& b) { b.clear(); });
         row("shorter than the fixed part", [](auto& b) { b.resize(261); });
         row("one byte short of its players", [](auto& b) { b.resize(1374); });
         row("two dimensions", [](auto& b) { Put16(b, 252, {2}); });
@@ -177,7 +157,6 @@ private slots:
         row("-1 players", [](auto& b) { Put32(b, 254, -1); });
         row("nine players", [](auto& b) { Put32(b, 254, 9), b.resize(PlayerAt(9)); });
         row("huge number of players", [](auto& b) { Put32(b, 254, 0x7fffffff); });
-        row("header says four, three saved", [](auto& b) { Put32(b, 254, 4); });
         row("header says two of three", [](auto& b) { Put32(b, 254, 2); });
         row("PlayerCount 2", [](auto& b) { b[PlayerCountAt] = 2; });
         row("PlayerCount 4 of three", [](auto& b) { b[PlayerCountAt] = 4; });

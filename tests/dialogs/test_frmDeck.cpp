@@ -1,4 +1,4 @@
-// The card-back dialog: the previews, the one highlighted frame, OK and Cancel.
+// The card-back dialog: the one highlighted frame, OK and the ways out.
 #include "DialogTest.h"
 #include "dialogs/frmDeck.h"
 #include "table/PictureBox.h"
@@ -10,7 +10,6 @@ class TestFrmDeck : public QObject {
     Q_OBJECT
 private slots:
     void selectionOkAndCancel();
-    void previewsAreDrawn();
 
 private:
     CardLibrary cards_;
@@ -46,20 +45,6 @@ void TestFrmDeck::selectionOkAndCancel() {
             QCOMPARE(g.Game.DeckBack, how < 0 && back == 57 ? uint8_t{65} : back);
         }
     }
-}
-
-void TestFrmDeck::previewsAreDrawn() {
-    int32_t w = 0, h = 0;
-    if (!cards_.cdtInit(w, h))
-        QSKIP("the card decks are not installed");
-    mdlGlobal g(FixedSeed(5));
-    g.SetDefaults();
-    frmDeck dlg(g, cards_, nullptr);
-    const QImage a = dlg.picDeck(0)->image().toImage();
-    const QRgb border = dlg.picDeck(0)->background().rgb();
-    QCOMPARE(a.pixelColor(0, 0).rgb(), border); // the border is left round the design
-    QVERIFY(a.pixelColor(a.width() / 2, a.height() / 3).rgb() != border);
-    QVERIFY(a != dlg.picDeck(1)->image().toImage());
 }
 
 QTEST_MAIN(TestFrmDeck)

@@ -1,4 +1,4 @@
-// The help window: one per table window, explaining every option the options dialog offers.
+// The help window explains every option the options dialog offers.
 #include "DialogTest.h"
 #include "dialogs/frmHelp.h"
 #include "dialogs/frmOption.h"
@@ -8,20 +8,8 @@ using namespace korvane;
 class TestFrmHelp : public QObject {
     Q_OBJECT
 private slots:
-    void oneWindowPerOwner();
     void explainsEveryOption();
 };
-
-void TestFrmHelp::oneWindowPerOwner() {
-    QWidget owner;
-    QPointer<frmHelp> first = frmHelp::Show(&owner);
-    QVERIFY(first && !first->isModal() && first->isVisible());
-    QCOMPARE(frmHelp::Show(&owner), first.data());
-    first->close();
-    QTRY_VERIFY(first.isNull()); // closing discards it
-    QVERIFY(frmHelp::Show(&owner));
-    QCOMPARE(owner.findChildren<frmHelp*>().size(), 1);
-}
 
 void TestFrmHelp::explainsEveryOption() {
     GameInfo game;

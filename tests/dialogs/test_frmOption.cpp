@@ -10,7 +10,6 @@ class TestFrmOption : public QObject {
     Q_OBJECT
 private slots:
     void showsAndStoresEverySetting();
-    void numbers();
     void numberBoxes();
     void sliderFollowsThePathBox();
     void cancelEscAndCloseWriteNothing();
@@ -34,12 +33,9 @@ void TestFrmOption::showsAndStoresEverySetting() {
     game.OutlineDrag = game.ShowTip = game.LastChance = game.StraightPath = false;
     game.PathPoints = 40;
     game.MoveStep = {-5, 150};   // a saved game may hold what a box does not take by typing
-    game.MoveSpeed = {60, 1000}; // shown as 40 and -900
+    game.MoveSpeed = {60, 1000}; // shown as 40 and -900: OK stores them back
     frmOption dlg(game, nullptr);
     dlg.show();
-    QVERIFY(dlg.optKorvane(2)->isChecked() && dlg.optType(0)->isChecked());
-    QVERIFY(dlg.chkPath()->isChecked() && dlg.sldPoints()->isEnabled());
-    QVERIFY(dlg.txtStep(1)->text() == "150" && dlg.txtTime(1)->text() == "-900");
     QTest::keyClick(&dlg, Qt::Key_Return); // the default button
     QVERIFY(game.TotalKorvane == 3 && game.KorvanePerTurn && game.PathPoints == 40);
     QVERIFY(!game.OutlineDrag && !game.ShowTip && !game.LastChance && !game.StraightPath);
@@ -47,40 +43,19 @@ void TestFrmOption::showsAndStoresEverySetting() {
     QCOMPARE(game.MoveSpeed, (Pair{60, 1000}));
 }
 
-void TestFrmOption::numbers() {
-    const struct {
-        const char* text;
-        bool number;
-        int value;
-    } cases[] = {{" 12 ", true, 12},
-                 {"1.5", true, 2},
-                 {"2.5", true, 2},
-                 {"-0.51", true, -1},
-                 {"-", false, 0},
-                 {".", false, 0},
-                 {"7x", false, 7},
-                 {"1.2.3", false, 1},
-                 {"1 2", false, 1},
-                 {"", false, 0},
-                 {"99999999999", true, INT_MAX}};
-    for (const auto& c : cases) {
-        QVERIFY2(frmOption::IsNumber(c.text) == c.number, c.text);
-        QVERIFY2(frmOption::TextValue(c.text) == c.value, c.text);
-    }
-}
-
 void TestFrmOption::numberBoxes() {
-    // Boxes 0 and 1 hold steps, 2 and 3 speeds (the pause stored is 100 minus the speed).
+    // Boxes 0 and 1 hold steps, 2 and 3 speeds: the pause stored is 100 minus the speed,
+    // rounded half to even.
     const struct {
         int box;
         const char* pasted;
         const char* kept;
         int stored;
-    } cases[] = {{0, "a", "", 1},      {0, "4x", "", 1},    {1, "-", "", 1},
-                 {0, "123", "12", 12}, {1, "5.", "5.", 5},  {0, ".5", ".5", 1},
-                 {1, "0", "0", 1},     {2, "-.", "", 100},  {3, "+", "", 100},
-                 {2, "-9", "-9", 109}, {3, "5.", "5.", 95}, {3, "-", "-", 100},
-                 {2, "99", "99", 1}};
+    } cases[] = {{0, "a", "", 1},      {0, "4x", "", 1},     {1, "-", "", 1},
+                 {0, "123", "12", 12}, {1, "5.", "5.", 5},   {0, ".5", ".5", 1},
+                 {1, "0", "0", 1},     {2, "-.", "", 100},   {3, "+", "", 100},
+                 {2, "-9", "-9", 109}, {3, "5.", "5.", 95},  {3, "-", "-", 100},
+                 {2, "99", "99", 1},   {3, ".5", ".5", 100}, {2, " 7", " 7", 93}};
     for (const auto& c : cases) {
         GameInfo game;
         frmOption dlg(game, nullptr);

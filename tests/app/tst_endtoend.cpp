@@ -81,11 +81,13 @@ public:
                 if (auto* s = qobject_cast<frmSplash*>(w))
                     splash = s;
             }
-            if (!splash)
+            frmSplash* const shown = splash.data();
+            QTimer* const countdown = shown ? shown->Timer() : nullptr;
+            if (!countdown)
                 return QCoreApplication::exit(2);
-            splashShown = splash->isVisible();
-            countdownMs = splash->Timer()->isActive() ? splash->Timer()->interval() : -1;
-            splash->Timer()->start(0);
+            splashShown = shown->isVisible();
+            countdownMs = countdown->isActive() ? countdown->interval() : -1;
+            countdown->start(0);
         });
 
         QTimer answerer;
@@ -123,7 +125,8 @@ public:
 
 private:
     void Play() {
-        splashHiddenDuringPlay = splash && !splash->isVisible();
+        const frmSplash* const shown = splash.data();
+        splashHiddenDuringPlay = shown == nullptr || !shown->isVisible();
         GameInfo& G = g.Game;
         G.MoveSpeed = {0, 0};
         G.MoveStep = {400, 400};

@@ -207,14 +207,13 @@ private slots:
         QObject timers; // owns the polls, which may outlive their dialog by a tick
         auto answer = [&timers](const std::function<void(QFileDialog*)>& act) {
             auto* poll = new QTimer(&timers);
-            QObject::connect(poll, &QTimer::timeout, [poll, act, ticks = 0]() mutable {
+            // Polls until the dialog is up, however slowly a loaded machine shows it.
+            QObject::connect(poll, &QTimer::timeout, [poll, act] {
                 for (QWidget* w : QApplication::topLevelWidgets())
                     if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
                         QTimer::singleShot(2000, d, &QDialog::reject); // rather than hang
                         return act(d), poll->deleteLater();
                     }
-                if (++ticks > 250)
-                    poll->deleteLater();
             });
             poll->start(20);
         };

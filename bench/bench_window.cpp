@@ -3,7 +3,7 @@
 //
 // With --rss-table or --rss-bare it instead prints its resident memory (kB) after dealing 8
 // seats into the table window, or after showing a bare window with a menu bar, and exits; see
-// scripts/window_memory.
+// scripts/measure-memory.
 #include "engine/mdlGlobal.h"
 #include "table/frmKorvane.h"
 #include "table/mdlCardAPI.h"

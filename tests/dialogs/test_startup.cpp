@@ -48,6 +48,8 @@ private slots:
     void countdownRunsOut();
     void earlyCloses();
     void pictureHoldsTheCountdown();
+    void contactBoxWhileTheCountdownRuns();
+    void tooSmallAScreenEndsBeforeTheEventLoop();
 };
 
 void TestStartUp::screenCheck() {
@@ -107,6 +109,35 @@ void TestStartUp::pictureHoldsTheCountdown() {
     QVERIFY(h.log.isEmpty());
     QTest::mouseClick(s.Splash()->imgTovan(), Qt::LeftButton);
     QTRY_COMPARE(h.log, Opened);
+}
+
+void TestStartUp::contactBoxWhileTheCountdownRuns() {
+    Harness h;
+    StartupHooks hooks = h.Hooks();
+    hooks.message = StandardMessages(); // real boxes
+    StartUp s(h.g, std::move(hooks));
+    QVERIFY(s.Begin());
+    bool sawBox = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        sawBox =
+            box && box->windowTitle() == QString("Information") && s.Splash()->Timer()->isActive();
+        s.Splash()->Timer_Timer(); // the countdown runs out while the box is open
+    });
+    QTest::keyClick(s.Splash(), Qt::Key_Return); // "Contact ME" is the default button
+    QVERIFY(sawBox);
+    QCOMPARE(h.log, Opened); // the table opened once, and the box went with the start window
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
+
+void TestStartUp::tooSmallAScreenEndsBeforeTheEventLoop() {
+    Harness h;
+    h.screen = QSize(800, 400);
+    StartupHooks hooks = h.Hooks();
+    hooks.endProgram = nullptr; // the program's own ending
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    QCOMPARE(RunStartup(*app, h.g, std::move(hooks)), 1);
+    QVERIFY(!QApplication::windowIcon().isNull());
 }
 
 QTEST_MAIN(TestStartUp)

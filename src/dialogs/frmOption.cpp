@@ -1,6 +1,7 @@
 #include "dialogs/frmOption.h"
 
 #include "dialogs/DialogLook.h"
+#include "engine/Rounding.h"
 #include "engine/mdlGlobal.h"
 
 #include <QCheckBox>
@@ -82,13 +83,7 @@ int frmOption::TextValue(const QString& text) {
     const double v = text.mid(start, end - start).toDouble(&ok);
     if (!ok)
         return 0;
-    // nearbyint rounds in the default mode: to nearest, halves to even.
-    const double r = std::nearbyint(v);
-    if (r >= std::numeric_limits<int>::max())
-        return std::numeric_limits<int>::max();
-    if (r <= std::numeric_limits<int>::min())
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(r);
+    return RoundHalfEven(v);
 }
 
 frmOption::frmOption(GameInfo& game, QWidget* owner) : QDialog(owner), game_(game) {

@@ -40,22 +40,6 @@ std::vector<double> BinomialCoefficients(int n) {
     return coef;
 }
 
-int32_t RoundHalfEven(double v) {
-    if (std::isnan(v)) {
-        return 0;
-    }
-    const double down = std::floor(v);
-    const double frac = v - down;
-    double r = down;
-    if (frac > 0.5 || (frac == 0.5 && std::fmod(down, 2.0) != 0.0)) {
-        r = down + 1.0;
-    }
-    // Flights never leave the table by more than a screen; the clamp only keeps a wild input
-    // from overflowing the conversion.
-    r = std::clamp(r, -2147483648.0, 2147483647.0);
-    return static_cast<int32_t>(r);
-}
-
 void FindEndPoint(int32_t X, int32_t Y, float m, int32_t& mX, int32_t& mY, int32_t dragWidth,
                   int32_t dragHeight, int32_t spacing) {
     const int64_t xEdge = X >= 0 ? int64_t{X} + spacing : int64_t{X} - dragWidth - spacing;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "engine/GameRecord.h"
+#include "engine/Rounding.h"
 #include "engine/mdlGlobal.h"
 
 #include <cstdint>
@@ -37,9 +38,6 @@ void CurvePoint(float& x, float& y, float t, const std::vector<float>& px,
 
 // C(n, 0) .. C(n, n) in double precision.
 std::vector<double> BinomialCoefficients(int n);
-
-// A whole number with an exact half going to the even neighbour (2.5 -> 2, 3.5 -> 4).
-int32_t RoundHalfEven(double v);
 
 // Where a card flying from its place along slope m leaves the table. X and Y are the signed
 // distances from the card to the table edges it flies towards (negative: left / up). The card

@@ -1,5 +1,6 @@
 #include "table/mdlCardAPI.h"
 
+#include "engine/Rounding.h"
 #include "table/PictureBox.h"
 
 #include <QDir>
@@ -328,15 +329,10 @@ void CardLibrary::cdtDraw(QPainter& painter, int x, int y, int code, int mode, Q
 
 namespace {
 
-// Halves go to the even neighbour; positions far off any screen are clamped so the conversion
-// stays defined.
-int RoundHalfEven(float v) {
-    const double d = std::clamp(static_cast<double>(v), -1.0e6, 1.0e6);
-    const double r = std::round(d);
-    if (std::fabs(d - std::trunc(d)) == 0.5) {
-        return static_cast<int>(2.0 * std::round(d / 2.0));
-    }
-    return static_cast<int>(r);
+// A drawing position in whole pixels; positions far off any screen are clamped first, so that
+// the painter never sees them.
+int PixelPosition(float v) {
+    return RoundHalfEven(std::clamp(static_cast<double>(v), -1.0e6, 1.0e6));
 }
 
 } // namespace
@@ -352,8 +348,8 @@ void DrawCard(CardLibrary& lib, PictureBox* target, float X, float Y, uint8_t Co
     }
     const int mode = Inverse ? DrawMode::Highlight : (Code < 52 ? DrawMode::Face : DrawMode::Back);
     const QColor colour = Code == DrawCode::EmptyPlace ? target->background() : QColor(Qt::white);
-    const int x = RoundHalfEven(X);
-    const int y = RoundHalfEven(Y);
+    const int x = PixelPosition(X);
+    const int y = PixelPosition(Y);
     target->paintImage([&](QPainter& p) { lib.cdtDraw(p, x, y, Code, mode, colour); });
 }
 

@@ -138,11 +138,19 @@ void SavedGameCommands::mnGameOpen_Click() {
 }
 
 void SavedGameCommands::mnGameSave_Click() {
+    SaveAsking(Blank(rules_.Global().FileName));
+}
+
+void SavedGameCommands::mnGameSaveAs_Click() {
+    SaveAsking(true);
+}
+
+void SavedGameCommands::SaveAsking(bool ask) {
     mdlGlobal& g = rules_.Global();
     const std::string oldName = g.FileName;
     const std::string oldTitle = g.FileTitle;
-    const bool asked = Blank(g.FileName);
-    if (asked)
+    // A cancelled dialog leaves no current file: the next Save asks again.
+    if (ask)
         g.FileName = GetFilename(false);
     if (Blank(g.FileName))
         return;
@@ -151,23 +159,8 @@ void SavedGameCommands::mnGameSave_Click() {
         g.FileTitle = oldTitle;
         return;
     }
-    if (asked)
+    if (ask)
         RefreshCaption();
-}
-
-void SavedGameCommands::mnGameSaveAs_Click() {
-    mdlGlobal& g = rules_.Global();
-    const std::string oldName = g.FileName;
-    const std::string oldTitle = g.FileTitle;
-    g.FileName = GetFilename(false);
-    if (Blank(g.FileName))
-        return;
-    if (!SaveRecord()) {
-        g.FileName = oldName;
-        g.FileTitle = oldTitle;
-        return;
-    }
-    RefreshCaption();
 }
 
 bool SavedGameCommands::SaveRecord() {

@@ -55,6 +55,9 @@ private:
     std::string GetFilename(bool OpnSv);
     // Writes the game to g.FileName; on failure reports it and returns false.
     bool SaveRecord();
+    // Saves the game, first asking for a file name when `ask`; a failed save leaves the file
+    // name and title as they were.
+    void SaveAsking(bool ask);
     void RefreshCaption();
 
     QWidget* parent_;

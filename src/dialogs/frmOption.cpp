@@ -17,7 +17,6 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include <cmath>
 #include <limits>
 
 namespace korvane {

@@ -125,6 +125,18 @@ void ResetGame(GameInfo& Game);
 inline constexpr uint8_t FirstBack = 54;
 inline constexpr uint8_t LastBack = 65;
 
+// What the card library draws besides the card faces 0..51 (suits clubs, diamonds, hearts,
+// spades, in the order of the card codes).
+namespace DrawCode {
+inline constexpr uint8_t Nothing = 52;    // an empty widget
+inline constexpr uint8_t EmptyPlace = 53; // a hatched place, in the colour given
+inline constexpr uint8_t FirstBack = korvane::FirstBack;
+inline constexpr uint8_t LastBack = korvane::LastBack;
+inline constexpr int BackCount = LastBack - FirstBack + 1;
+inline constexpr uint8_t Cross = 67;  // a seat with no cards left at all
+inline constexpr uint8_t Circle = 68; // a closed pile used up while the open pile holds cards
+} // namespace DrawCode
+
 // Target codes naming a pile.
 namespace Target {
 inline constexpr uint8_t FirstOpen = 10;   // 10 + p: player p's open pile

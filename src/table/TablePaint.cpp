@@ -9,11 +9,11 @@ bool SeatExists(const GameInfo& g, uint8_t I) {
 uint8_t CloseDeckCode(const GameInfo& g, uint8_t I, const DragState& drag) {
     const PlayerInfo& p = g.Player[I];
     if (p.CloseDeck.Empty())
-        return p.OpenDeck.Empty() ? CrossMarker : CircleMarker;
+        return p.OpenDeck.Empty() ? DrawCode::Cross : DrawCode::Circle;
     // The last closed card is in hand: the pile already looks empty.
     if (I == g.CurrentPlayer && p.CloseDeck.Count == 1 && drag.visible && drag.card &&
         *drag.card == p.CloseDeck.Card[0])
-        return CircleMarker;
+        return DrawCode::Circle;
     return g.DeckBack;
 }
 
@@ -23,20 +23,20 @@ Look OpenDeckLook(const GameInfo& g, uint8_t I, bool Inverse) {
     if (!p.OpenDeck.Empty())
         return {p.OpenDeck.Top(), h};
     if (!p.CloseDeck.Empty())
-        return {EmptyPlace, h};
-    return {CrossMarker, false};
+        return {DrawCode::EmptyPlace, h};
+    return {DrawCode::Cross, false};
 }
 
 Look BeneathTopLook(const GameInfo& g, uint8_t I, bool Inverse) {
     const CardDeck& d = g.Player[I].OpenDeck;
     if (d.Count >= 2)
         return {d.Card[d.Count - 2], Inverse};
-    return {EmptyPlace, Inverse};
+    return {DrawCode::EmptyPlace, Inverse};
 }
 
 Look SuitLook(const GameInfo& g, uint8_t I, bool Inverse) {
     const CardDeck& d = g.SuitDeck[I];
-    return {d.Empty() ? EmptyPlace : d.Top(), Inverse};
+    return {d.Empty() ? DrawCode::EmptyPlace : d.Top(), Inverse};
 }
 
 LabelLook PlayerLabel(const GameInfo& g, uint8_t I) {

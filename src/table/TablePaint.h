@@ -10,14 +10,8 @@
 
 namespace korvane::paint {
 
-// Drawing codes beyond the card faces.
-inline constexpr uint8_t Nothing = 52;     // an empty widget
-inline constexpr uint8_t EmptyPlace = 53;  // a hatched place in the table colour
-inline constexpr uint8_t CrossMarker = 67; // a seat with no cards left at all
-inline constexpr uint8_t CircleMarker = 68;
-
 struct Look {
-    uint8_t code = Nothing;
+    uint8_t code = DrawCode::Nothing;
     bool inverse = false;
     friend bool operator==(const Look&, const Look&) = default;
 };

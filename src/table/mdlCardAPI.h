@@ -6,6 +6,8 @@
 // alone, not for all twelve back designs.
 #pragma once
 
+#include "engine/GameRecord.h"
+
 #include <QColor>
 #include <QPixmap>
 #include <QString>
@@ -21,18 +23,6 @@ class QSvgRenderer;
 namespace korvane {
 
 class PictureBox;
-
-// Drawing codes beyond the card codes 0..51 (rank * 4 + suit; suits clubs, diamonds, hearts,
-// spades; ranks Ace .. King).
-namespace DrawCode {
-inline constexpr int Nothing = 52;
-inline constexpr int EmptyPlace = 53; // hatched, in the colour passed to cdtDraw
-inline constexpr int FirstBack = 54;
-inline constexpr int LastBack = 65;
-inline constexpr int BackCount = LastBack - FirstBack + 1;
-inline constexpr int Cross = 67;
-inline constexpr int Circle = 68;
-} // namespace DrawCode
 
 namespace DrawMode {
 inline constexpr int Face = 0;

@@ -137,23 +137,23 @@ private slots:
         GameInfo g = Table(4);
         g.DeckBack = 57;
         const paint::DragState none;
-        QCOMPARE(paint::CloseDeckCode(g, 1, none), paint::CrossMarker);
-        QCOMPARE(paint::OpenDeckLook(g, 1, true), (Look{paint::CrossMarker, false}));
+        QCOMPARE(paint::CloseDeckCode(g, 1, none), DrawCode::Cross);
+        QCOMPARE(paint::OpenDeckLook(g, 1, true), (Look{DrawCode::Cross, false}));
         Put(g.Player[1].OpenDeck, {5});
-        QCOMPARE(paint::CloseDeckCode(g, 1, none), paint::CircleMarker);
+        QCOMPARE(paint::CloseDeckCode(g, 1, none), DrawCode::Circle);
         Put(g.Player[1].CloseDeck, {9, 13});
         QCOMPARE(paint::CloseDeckCode(g, 1, none), uint8_t{57});
         Put(g.Player[0].CloseDeck, {1});
-        QCOMPARE(paint::OpenDeckLook(g, 0, false), (Look{paint::EmptyPlace, false}));
-        QCOMPARE(paint::OpenDeckLook(g, 0, true), (Look{paint::EmptyPlace, true}));
+        QCOMPARE(paint::OpenDeckLook(g, 0, false), (Look{DrawCode::EmptyPlace, false}));
+        QCOMPARE(paint::OpenDeckLook(g, 0, true), (Look{DrawCode::EmptyPlace, true}));
         Put(g.Player[0].OpenDeck, {40, 44});
         QCOMPARE(paint::OpenDeckLook(g, 0, true), (Look{44, true}));
         g.OutlineDrag = false;
         QCOMPARE(paint::OpenDeckLook(g, 0, true), (Look{44, false}));
         // While the top card is in hand the card beneath shows; the highlight ignores the option.
         QCOMPARE(paint::BeneathTopLook(g, 0, true), (Look{40, true}));
-        QCOMPARE(paint::BeneathTopLook(g, 1, false), (Look{paint::EmptyPlace, false}));
-        QCOMPARE(paint::SuitLook(g, 2, true), (Look{paint::EmptyPlace, true}));
+        QCOMPARE(paint::BeneathTopLook(g, 1, false), (Look{DrawCode::EmptyPlace, false}));
+        QCOMPARE(paint::SuitLook(g, 2, true), (Look{DrawCode::EmptyPlace, true}));
         Put(g.SuitDeck[2], {2, 6, 10});
         QCOMPARE(paint::SuitLook(g, 2, false), (Look{10, false}));
         QCOMPARE(paint::SuitLook(g, 2, true), (Look{10, true}));
@@ -162,7 +162,7 @@ private slots:
         g.CurrentPlayer = 2;
         Put(g.Player[2].CloseDeck, {22});
         const paint::DragState holding{true, 22};
-        QCOMPARE(paint::CloseDeckCode(g, 2, holding), paint::CircleMarker);
+        QCOMPARE(paint::CloseDeckCode(g, 2, holding), DrawCode::Circle);
         for (paint::DragState other : {paint::DragState{false, 22}, paint::DragState{true, 23},
                                        paint::DragState{true, std::nullopt}})
             QCOMPARE(paint::CloseDeckCode(g, 2, other), uint8_t{57});

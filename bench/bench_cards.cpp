@@ -1,7 +1,7 @@
 // What a card costs to draw: the first time after start-up, when its deck is read and the image
 // rendered, and afterwards, when DrawCard copies a kept image into a card picture.
-#include "table/PictureBox.h"
-#include "table/mdlCardAPI.h"
+#include "cards/PictureBox.h"
+#include "cards/mdlCardAPI.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -4,9 +4,9 @@
 // With --rss-table or --rss-bare it instead prints its resident memory (kB) after dealing 8
 // seats into the table window, or after showing a bare window with a menu bar, and exits; see
 // scripts/measure-memory.
+#include "cards/mdlCardAPI.h"
 #include "engine/mdlGlobal.h"
 #include "table/frmKorvane.h"
-#include "table/mdlCardAPI.h"
 
 #include <QApplication>
 #include <QMainWindow>

@@ -14,12 +14,12 @@
 // the probe); without it only the times from main()'s first line are printed.
 //
 // Prints one line of key=value pairs in milliseconds.
+#include "cards/mdlCardAPI.h"
 #include "dialogs/StartUp.h"
 #include "dialogs/frmSplash.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
 #include "table/frmKorvane.h"
-#include "table/mdlCardAPI.h"
 
 #include <QApplication>
 #include <QLabel>

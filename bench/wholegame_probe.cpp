@@ -7,11 +7,11 @@
 //
 // Prints one line of key=value pairs: the game (from New Game to the end-of-game question),
 // the card show (from the answer to the empty table) and both together.
+#include "cards/mdlCardAPI.h"
 #include "dialogs/frmName.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
 #include "table/frmKorvane.h"
-#include "table/mdlCardAPI.h"
 
 #include <QApplication>
 #include <QTest>

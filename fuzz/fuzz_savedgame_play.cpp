@@ -16,8 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     mdlGlobal g(FixedSeed(1));
     SilentDisplay view(g);
     GameRules rules(g, view);
-    view.rules = &rules;
-    view.moveCap = 3000;
+    rules.SetMoveLimit(3000);
     rules.OpenGame(*r.game);
     return 0;
 }

@@ -59,8 +59,7 @@ int main(int argc, char** argv) {
         GameRules rules(g, view);
         view.players = players;
         view.game = &rules;
-        view.moveCap = 5000;
-        view.rules = &rules;
+        rules.SetMoveLimit(5000);
         view.when = {1, 40, 120};
         g.Game.TotalKorvane = static_cast<uint8_t>(1 + players % 3);
         g.Game.StraightPath = players != 5;

@@ -1,9 +1,9 @@
 // Korvane - Palveri Solitaire: the start window, then the table window with the rules over it.
+#include "cards/mdlCardAPI.h"
 #include "dialogs/StartUp.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
 #include "table/frmKorvane.h"
-#include "table/mdlCardAPI.h"
 
 #include <QApplication>
 

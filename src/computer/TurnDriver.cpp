@@ -14,6 +14,8 @@ void GameRules::RunDriver() {
 
     // Mode is read afresh before every turn: a seat may have been switched meanwhile.
     while (G.Player[G.CurrentPlayer].Computer) {
+        if (moveLimit_ != 0 && stats_.moves >= moveLimit_)
+            return;
         PlayComputerTurn();
         if (G.GameState == State::NoGame)
             return;
@@ -21,24 +23,22 @@ void GameRules::RunDriver() {
 
     if (G.GameState == State::Playing || G.GameState == State::PlayedOn) {
         g_.FindMoves();
-        view_.GiveTip();
-        Checkpoint();
+        ask_.GiveTip();
     }
 }
 
-uint8_t GameRules::ChooseTarget() {
+Pile GameRules::ChooseTarget() {
     // Every suit pile and every seat is equally likely on each draw; the first marked one
     // drawn is taken. The caller guarantees at least one mark.
     const GameInfo& G = Game();
     for (;;) {
-        int r = g_.RandomInt(0, G.PlayerCount + 3);
-        if (r > 3)
-            r += 6;
-        if (r < 4 && G.SuitCanTake[static_cast<std::size_t>(r)])
-            return static_cast<uint8_t>(r);
-        if (r >= Target::FirstOpen &&
-            G.Player[static_cast<std::size_t>(r - Target::FirstOpen)].CanTake)
-            return static_cast<uint8_t>(r);
+        const auto r = static_cast<uint8_t>(g_.RandomInt(0, G.PlayerCount + SuitPiles - 1));
+        if (r < SuitPiles) {
+            if (G.SuitCanTake[r])
+                return Pile::Suit(r);
+        } else if (G.Player[r - SuitPiles].CanTake) {
+            return Pile::Open(static_cast<uint8_t>(r - SuitPiles));
+        }
     }
 }
 
@@ -48,11 +48,10 @@ void GameRules::PlayComputerTurn() {
     for (;;) {
         g_.FindMoves();
         while (G.MoveAvailable) {
-            const uint8_t r = ChooseTarget();
-            view_.AnimateMove(r);
-            Checkpoint();
-            TransferCard(r);
-            if (NextPlayer(r))
+            const Pile r = ChooseTarget();
+            ask_.AnimateMove(r);
+            TransferCard(r.Code());
+            if (NextPlayer(r.Code()))
                 return;
             g_.FindMoves();
         }
@@ -63,7 +62,7 @@ void GameRules::PlayComputerTurn() {
             if (clicks == 2 || !G.Player[G.CurrentPlayer].HoldsCards()) {
                 // Only a damaged saved game can seat a player with nothing to turn: let the
                 // turn pass rather than click for ever.
-                NextPlayer(static_cast<uint8_t>(Target::FirstOpen + G.CurrentPlayer));
+                NextPlayer(Pile::Open(G.CurrentPlayer).Code());
                 return;
             }
             CloseDeckClick(G.CurrentPlayer);
@@ -75,27 +74,12 @@ void GameRules::PlayComputerTurn() {
         if (G.MoveAvailable)
             continue;
 
-        const auto own = static_cast<uint8_t>(Target::FirstOpen + G.CurrentPlayer);
-        view_.AnimateMove(own);
-        Checkpoint();
-        TransferCard(own);
-        NextPlayer(own);
+        const Pile own = Pile::Open(G.CurrentPlayer);
+        ask_.AnimateMove(own);
+        TransferCard(own.Code());
+        NextPlayer(own.Code());
         return;
     }
-}
-
-void GameRules::lblPlayer_DblClick(int Index) {
-    Entry([this, Index] {
-        GameInfo& G = Game();
-        // The seat whose turn it is cannot be switched.
-        if (Index < 0 || Index >= G.PlayerCount || Index == G.CurrentPlayer)
-            return;
-        const bool computer = G.Player[static_cast<std::size_t>(Index)].Computer;
-        const auto answer = view_.AskSwitchMode(static_cast<uint8_t>(Index), !computer);
-        Checkpoint();
-        if (answer == TableDisplay::Answer::Yes)
-            G.Player[static_cast<std::size_t>(Index)].Computer = !computer;
-    });
 }
 
 } // namespace korvane

@@ -1,8 +1,8 @@
 #include "dialogs/frmDeck.h"
 
+#include "cards/PictureBox.h"
+#include "cards/mdlCardAPI.h"
 #include "dialogs/DialogLook.h"
-#include "table/PictureBox.h"
-#include "table/mdlCardAPI.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -38,7 +38,8 @@ QString frmName::DefaultName(int row) {
     return QString::fromLatin1(names.at(static_cast<std::size_t>(row)));
 }
 
-frmName::frmName(mdlGlobal& g, QWidget* owner) : QDialog(owner), g_(g) {
+frmName::frmName(mdlGlobal& g, GameInfo& game, QWidget* owner)
+    : QDialog(owner), g_(g), game_(game) {
     setWindowTitle(QStringLiteral("Names"));
     setModal(true);
     ApplyWindowFont(this);
@@ -107,8 +108,8 @@ frmName::frmName(mdlGlobal& g, QWidget* owner) : QDialog(owner), g_(g) {
     connect(cmdCancel_, &QPushButton::clicked, this, &frmName::cmdCancel_Click);
 }
 
-bool frmName::Run(QWidget* owner, mdlGlobal& g) {
-    return RunModal<frmName>(owner, g);
+bool frmName::Run(QWidget* owner, mdlGlobal& g, GameInfo& game) {
+    return RunModal<frmName>(owner, g, game);
 }
 
 void frmName::showEvent(QShowEvent* event) {
@@ -169,7 +170,7 @@ void frmName::Form_Activate() {
     cmbPlayer_->setCurrentIndex(-1);
     cmbManPlayer_->setCurrentIndex(-1);
 
-    GameInfo& game = g_.Game;
+    GameInfo& game = game_;
     const int count = game.PlayerCount;
     const int known = std::min<int>(count, static_cast<int>(game.Player.size()));
     if (count >= MinPlayers && count <= Seats) {
@@ -259,7 +260,7 @@ void frmName::chkName_Click(int Index) {
 }
 
 void frmName::cmdOK_Click() {
-    GameInfo& game = g_.Game;
+    GameInfo& game = game_;
     const int n = cmbPlayer_->currentIndex() + MinPlayers;
     if (n != game.PlayerCount || static_cast<int>(game.Player.size()) != n) {
         game.PlayerCount = static_cast<uint8_t>(n);
@@ -281,10 +282,10 @@ void frmName::cmdOK_Click() {
 }
 
 void frmName::cmdCancel_Click() {
-    if (g_.Game.GameState >= State::Dealt) {
-        g_.Game.GameState = State::NoGame;
-        g_.ResetGame();
-        g_.Game.PlayerCount = 0;
+    if (game_.GameState >= State::Dealt) {
+        game_.GameState = State::NoGame;
+        ResetGame(game_);
+        game_.PlayerCount = 0;
     }
     reject();
 }

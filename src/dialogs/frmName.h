@@ -26,14 +26,18 @@ namespace korvane {
 class frmName : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int Seats = 8;
-    static constexpr int MinPlayers = 3;
+    static constexpr int Seats = MaxPlayers;
+    static constexpr int MinPlayers = korvane::MinPlayers;
 
-    frmName(mdlGlobal& g, QWidget* owner);
+    // The dialog fills in `game` (the table's own record, or a copy of it); g gives the random
+    // choices of the first showing.
+    frmName(mdlGlobal& g, GameInfo& game, QWidget* owner);
+    frmName(mdlGlobal& g, QWidget* owner) : frmName(g, g.Game, owner) {}
 
     // Shows the dialog modally over owner and returns true when it was closed with OK. Safe
     // against the owner going away while the dialog is open.
-    static bool Run(QWidget* owner, mdlGlobal& g);
+    static bool Run(QWidget* owner, mdlGlobal& g, GameInfo& game);
+    static bool Run(QWidget* owner, mdlGlobal& g) { return Run(owner, g, g.Game); }
 
     static QString DefaultName(int row);
 
@@ -69,6 +73,7 @@ private:
     void SetTicked(int row, bool ticked);
 
     mdlGlobal& g_;
+    GameInfo& game_;
     int freeHumanSlots_ = 0;
     bool activated_ = false;
     // chkName_Click of a row is running: its own change of the box must not run it again.

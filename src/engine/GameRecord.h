@@ -35,6 +35,11 @@ private:
 inline constexpr uint8_t EmptySlot = 52;   // an unused slot of a pile
 inline constexpr uint8_t NoCard = 255;     // nothing in hand
 inline constexpr uint8_t CardsInPack = 52; // a pile can never hold more
+inline constexpr uint8_t SuitPiles = 4;
+// Seats at the table: the players dialog offers MinPlayers..MaxPlayers, and a saved game never
+// holds more.
+inline constexpr uint8_t MinPlayers = 3;
+inline constexpr uint8_t MaxPlayers = 8;
 constexpr int Rank(uint8_t code) {
     return code >> 2;
 }
@@ -54,6 +59,16 @@ struct CardDeck {
     uint8_t Top() const { return Card[Count - 1]; }
     friend bool operator==(const CardDeck&, const CardDeck&) = default;
 };
+
+// What a pile may take: the move finder marks these places, and a dropped card goes only there.
+// A suit pile takes its suit's Ace when empty, then each next rank of that suit.
+inline bool SuitPileTakes(const CardDeck& pile, uint8_t suit, uint8_t card) {
+    return pile.Empty() ? card == suit : card == pile.Top() + 4;
+}
+// Another player's open pile takes a card one rank above its top card, of any suit.
+inline bool OpenPileTakes(const CardDeck& pile, uint8_t card) {
+    return !pile.Empty() && Rank(pile.Top()) == Rank(card) - 1;
+}
 
 // Pile operations. Callers keep the preconditions (a non-empty source, a target below 53).
 void ClearDeck(CardDeck& Deck);
@@ -92,14 +107,14 @@ inline constexpr uint8_t NoGame = 255;  // nothing to play
 
 // The game record. Field order and widths follow the saved-game layout.
 struct GameInfo {
-    std::array<CardDeck, 4> SuitDeck;
+    std::array<CardDeck, SuitPiles> SuitDeck;
     uint8_t PlayerCount = 0;
     uint8_t CurrentPlayer = 0;
     uint8_t DeckBack = 54;
     std::array<int16_t, 2> MoveStep{15, 15}; // [0] human flights, [1] computer flights
     std::array<int16_t, 2> MoveSpeed{1, 1};  // pause after each step, in milliseconds
     uint8_t GameState = State::NoGame;
-    std::array<Bool16, 4> SuitCanTake{};
+    std::array<Bool16, SuitPiles> SuitCanTake{};
     Bool16 MoveAvailable;
     uint8_t TotalKorvane = 1;
     Bool16 KorvanePerTurn = false;
@@ -137,7 +152,7 @@ inline constexpr uint8_t Cross = 67;  // a seat with no cards left at all
 inline constexpr uint8_t Circle = 68; // a closed pile used up while the open pile holds cards
 } // namespace DrawCode
 
-// Target codes naming a pile.
+// Target codes naming a pile (see Pile, which converts them).
 namespace Target {
 inline constexpr uint8_t FirstOpen = 10;   // 10 + p: player p's open pile
 inline constexpr uint8_t FirstClosed = 20; // 20 + p: player p's closed pile (penalty cards)

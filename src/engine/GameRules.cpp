@@ -2,12 +2,9 @@
 
 namespace korvane {
 
-namespace {
-constexpr uint8_t MaxSeats = 8;
-} // namespace
-
-GameRules::GameRules(mdlGlobal& global, TableDisplay& display) : g_(global), view_(display) {
-    stats_.penaltiesBySeat.assign(MaxSeats, 0);
+GameRules::GameRules(mdlGlobal& global, TableDisplay& display)
+    : g_(global), view_(display), ask_(display, *this) {
+    stats_.penaltiesBySeat.assign(MaxPlayers, 0);
 }
 
 // ---- Re-entry ----
@@ -27,17 +24,54 @@ void GameRules::Entry(const std::function<void()>& body) {
         return;
     const uint64_t outer = activeEpoch_;
     activeEpoch_ = epoch_;
+    ++entryDepth_;
     try {
         body();
     } catch (const Unwind&) {
         // The game this entry point worked for was replaced; nothing of it may go on.
     }
-    activeEpoch_ = outer;
+    // Back in an entry point that works for the game it started with, which may have been
+    // replaced meanwhile; once none runs, nothing is abandoned.
+    activeEpoch_ = --entryDepth_ > 0 ? outer : epoch_;
 }
 
 void GameRules::Checkpoint() const {
-    if (activeEpoch_ != epoch_)
+    if (RunningMoveAbandoned())
         throw Unwind{};
+}
+
+bool GameRules::Asking::AnimateMove(Pile to) {
+    const bool flown = d_.AnimateMove(to.Code());
+    rules_.Checkpoint();
+    return flown;
+}
+
+void GameRules::Asking::GiveTip() {
+    d_.GiveTip();
+    rules_.Checkpoint();
+}
+
+void GameRules::Asking::CardShowFlight(uint8_t suit, uint8_t card) {
+    d_.CardShowFlight(suit, card);
+    rules_.Checkpoint();
+}
+
+Seating GameRules::Asking::AskPlayers() {
+    Seating seating = d_.AskPlayers();
+    rules_.Checkpoint();
+    return seating;
+}
+
+bool GameRules::Asking::AskPlayAgain(const std::string& message) {
+    const bool again = d_.AskPlayAgain(message);
+    rules_.Checkpoint();
+    return again;
+}
+
+TableDisplay::Answer GameRules::Asking::AskSwitchMode(uint8_t Index, bool toComputer) {
+    const TableDisplay::Answer answer = d_.AskSwitchMode(Index, toComputer);
+    rules_.Checkpoint();
+    return answer;
 }
 
 void GameRules::ReplaceGame() {
@@ -64,14 +98,17 @@ void GameRules::mnGameNew_Click() {
     Entry([this] {
         GameInfo& G = Game();
         g_.SeedFromClock();
-        view_.AskPlayers();
-        Checkpoint();
+        ApplySeating(ask_.AskPlayers());
         if (G.PlayerCount == 0) {
             ReplaceGame();
             view_.SetCaption(false);
             G.GameState = State::NoGame;
         } else if (G.GameState == State::Dealt) {
             ReplaceGame();
+            // A new game belongs to no file yet: a Save must ask for a name rather than write
+            // over the file of the game before.
+            g_.FileName.clear();
+            g_.FileTitle.clear();
             g_.NewRound();
             view_.SetCaption(true);
             view_.Form_Resize();
@@ -81,6 +118,22 @@ void GameRules::mnGameNew_Click() {
         }
         // Otherwise the dialog was cancelled during a game, which goes on as it was.
     });
+}
+
+void GameRules::ApplySeating(const Seating& seating) {
+    GameInfo& G = Game();
+    switch (seating.choice) {
+    case Seating::Choice::Play:
+        G.Player = seating.players;
+        G.PlayerCount = static_cast<uint8_t>(seating.players.size());
+        G.GameState = State::Dealt;
+        break;
+    case Seating::Choice::ClearTable:
+        ResetGame(G);
+        break;
+    case Seating::Choice::KeepGame:
+        break;
+    }
 }
 
 void GameRules::picCloseDeck_Click(int Index) {
@@ -100,17 +153,43 @@ void GameRules::picTurn_GotFocus() {
     Entry([this] { RunDriver(); });
 }
 
-void GameRules::HumanDrop(uint8_t t, bool flewToTarget) {
-    Entry([this, t, flewToTarget] {
+void GameRules::lblPlayer_DblClick(int Index) {
+    Entry([this, Index] {
+        GameInfo& G = Game();
+        // The seat whose turn it is cannot be switched.
+        if (Index < 0 || Index >= G.PlayerCount || Index == G.CurrentPlayer)
+            return;
+        const bool computer = G.Player[static_cast<std::size_t>(Index)].Computer;
+        const auto answer = ask_.AskSwitchMode(static_cast<uint8_t>(Index), !computer);
+        if (answer == TableDisplay::Answer::Yes)
+            G.Player[static_cast<std::size_t>(Index)].Computer = !computer;
+    });
+}
+
+void GameRules::HumanDrop(Pile to) {
+    if (MoveInProgress())
+        return;
+    Entry([this, to] {
         const GameInfo& G = Game();
         if (G.PlayerCount == 0 || G.GameState == State::Dealt || G.GameState == State::NoGame)
             return;
         MoveGuard guard(*this);
-        DropAfterFlight(t, flewToTarget);
+        // Only a card can be laid, and only on a suit pile or an open pile.
+        const uint8_t card = G.CardInHand();
+        Pile target = card < CardsInPack && (to.IsSuit() || to.IsOpen()) ? to : Pile::None();
+        const bool flew = ask_.AnimateMove(target);
+        // An Ace laid on the empty pile of another suit: the two piles change places, so that
+        // it lands where it was dropped while pile i keeps holding suit i.
+        if (flew && target.IsSuit() && Suit(card) != target.index) {
+            const auto suit = static_cast<uint8_t>(Suit(card));
+            view_.SwapSuitPlaces(target.index, suit);
+            target = Pile::Suit(suit);
+        }
+        DropAfterFlight(target, flew);
     });
 }
 
-void GameRules::DropAfterFlight(uint8_t t, bool flewToTarget) {
+void GameRules::DropAfterFlight(Pile to, bool flewToTarget) {
     GameInfo& G = Game();
     if (!flewToTarget) {
         if (G.GameState == State::Turned)
@@ -118,8 +197,8 @@ void GameRules::DropAfterFlight(uint8_t t, bool flewToTarget) {
         else
             view_.SetCurrentPlayer(true, false);
     } else {
-        if (TransferCard(t)) {
-            NextPlayer(t);
+        if (TransferCard(to.Code())) {
+            NextPlayer(to.Code());
             if (G.GameState == State::NoGame)
                 return;
         }
@@ -133,7 +212,8 @@ void GameRules::OpenGame(const GameInfo& loaded) {
         ReplaceGame();
         g_.SeedFromClock();
         Game() = loaded;
-        view_.SetCaption(true);
+        // A file saved with no game opens to an empty table.
+        view_.SetCaption(Game().InProgress());
         view_.Form_Resize();
         view_.PaintForm();
         RunDriver();
@@ -171,7 +251,7 @@ void GameRules::CloseDeckClick(int Index) {
     const bool overlooked = G.MoveAvailable;
 
     if (!G.Player[c].CloseDeck.Empty()) {
-        view_.SetDragPic(c, TableDisplay::Pile::Closed, G.Player[c].CloseDeck.Card[0]);
+        view_.SetDragPic(Pile::Closed(c), G.Player[c].CloseDeck.Card[0]);
         view_.PaintOpenDeck(c, false);
         view_.PaintCloseDeck(c);
         if (G.GameState == State::NoGame)
@@ -196,10 +276,8 @@ void GameRules::CloseDeckClick(int Index) {
 
     if (!G.Player[c].Computer) {
         g_.FindMoves();
-        if (G.MoveAvailable) {
-            view_.GiveTip();
-            Checkpoint();
-        }
+        if (G.MoveAvailable)
+            ask_.GiveTip();
     }
     view_.SetCurrentPlayer(true, false);
 }
@@ -208,63 +286,68 @@ bool GameRules::TransferCard(uint8_t toPly) {
     GameInfo& G = Game();
     if (G.GameState == State::NoGame)
         return false;
+    const Pile to = Pile::FromCode(toPly, G.PlayerCount);
+    // While penalty cards are handed over, the code names the pile a card is taken from.
+    if (G.GameState == State::Penalty)
+        return to.IsClosed() && HandOverPenaltyCard(to.index);
+
     g_.FindMoves();
-
     const uint8_t c = G.CurrentPlayer;
-    const bool toSuit = toPly < 4;
-    const bool toOpen = toPly >= Target::FirstOpen && toPly < Target::FirstOpen + G.PlayerCount;
-    const bool fromClosed =
-        toPly >= Target::FirstClosed && toPly < Target::FirstClosed + G.PlayerCount;
+    const bool turned = G.GameState == State::Turned;
     bool result = false;
-
-    if (G.GameState == State::Turned) {
-        CardDeck& source = G.Player[c].CloseDeck;
-        if (!source.Empty() && (toSuit || toOpen)) {
-            CardDeck& target =
-                toSuit ? G.SuitDeck[toPly] : G.Player[toPly - Target::FirstOpen].OpenDeck;
-            MoveFirstCard(source, target);
-            view_.PaintCloseDeck(c);
-            result = true;
-            ++stats_.moves;
-            // Mistake 2 (the turned card laid on the own pile though it could go elsewhere),
-            // and a mistake 1 noted earlier in this turn, cost one penalty together.
-            if (toOpen && ((toPly == c + Target::FirstOpen && G.MoveAvailable) || G.MistakeMade)) {
-                G.MistakeMade = false;
-                GiveKorvane();
+    bool charge = false;
+    if (to.IsSuit() || to.IsOpen()) {
+        CardDeck& target = to.IsSuit() ? G.SuitDeck[to.index] : G.Player[to.index].OpenDeck;
+        CardDeck& source = turned ? G.Player[c].CloseDeck : G.Player[c].OpenDeck;
+        if (!source.Empty()) {
+            if (turned) {
+                MoveFirstCard(source, target);
+                view_.PaintCloseDeck(c);
+                result = true;
+                // Mistake 2 (the turned card laid on the own pile though it could go
+                // elsewhere), and a mistake 1 noted earlier in this turn, cost one penalty
+                // together.
+                charge = to.IsOpen() && ((to == Pile::Open(c) && G.MoveAvailable) || G.MistakeMade);
+            } else {
+                MoveTopCard(source, target);
+                view_.PaintOpenDeck(c, false);
+                // Back onto the pile it came from: nothing changed.
+                result = to != Pile::Open(c);
             }
+            stats_.moves += result ? 1 : 0;
         }
-    } else if (G.GameState == State::Penalty) {
-        if (fromClosed && !G.Player[toPly - Target::FirstClosed].CloseDeck.Empty()) {
-            MoveTopCard(G.Player[toPly - Target::FirstClosed].CloseDeck, G.Player[c].CloseDeck);
-            result = true;
-        }
-    } else {
-        CardDeck& source = G.Player[c].OpenDeck;
-        if (!source.Empty() && (toSuit || toOpen)) {
-            CardDeck& target =
-                toSuit ? G.SuitDeck[toPly] : G.Player[toPly - Target::FirstOpen].OpenDeck;
-            MoveTopCard(source, target);
-            view_.PaintOpenDeck(c, false);
-            // Back onto the pile it came from: nothing changed.
-            result = toSuit || toPly != c + Target::FirstOpen;
-            if (result)
-                ++stats_.moves;
+        // The card shows where it landed before any penalty cards fly, and the pile loses the
+        // highlight of the drop.
+        if (to.IsSuit()) {
+            view_.PaintSuit(to.index, false);
+        } else {
+            view_.PaintOpenDeck(to.index, false);
+            view_.PrintLabel(to.index);
         }
     }
-
-    if (toSuit) {
-        view_.PaintSuit(toPly, false);
-    } else if (toOpen) {
-        view_.PaintOpenDeck(toPly - Target::FirstOpen, false);
-        view_.PrintLabel(toPly - Target::FirstOpen);
-    } else if (fromClosed) {
-        // The giver's closed pile may just have become empty: show it.
-        view_.PaintCloseDeck(toPly - Target::FirstClosed);
-        view_.PrintLabel(toPly - Target::FirstClosed);
+    if (charge) {
+        G.MistakeMade = false;
+        GiveKorvane();
     }
     view_.PrintLabel(c);
     view_.HideDragPic();
     return result;
+}
+
+bool GameRules::HandOverPenaltyCard(uint8_t giver) {
+    GameInfo& G = Game();
+    const uint8_t o = G.CurrentPlayer;
+    if (giver >= G.PlayerCount || giver == o || G.Player[giver].CloseDeck.Empty())
+        return false;
+    MoveTopCard(G.Player[giver].CloseDeck, G.Player[o].CloseDeck);
+    // Both closed piles show what they now hold: the giver's may just have been used up, and
+    // the offender's must never show a used-up marker while cards arrive on it.
+    for (const uint8_t p : {giver, o}) {
+        view_.PaintCloseDeck(p);
+        view_.PrintLabel(p);
+    }
+    view_.HideDragPic();
+    return true;
 }
 
 bool GameRules::NextPlayer(uint8_t toPly) {
@@ -273,7 +356,7 @@ bool GameRules::NextPlayer(uint8_t toPly) {
         return false;
     const uint8_t start = G.CurrentPlayer;
 
-    if (toPly != start + Target::FirstOpen && G.Player[start].HoldsCards()) {
+    if (Pile::FromCode(toPly, G.PlayerCount) != Pile::Open(start) && G.Player[start].HoldsCards()) {
         if (G.GameState == State::Turned)
             G.GameState = State::PlayedOn;
         view_.SetCurrentPlayer(true, false);
@@ -328,16 +411,15 @@ void GameRules::GiveKorvane() {
             // A giver with only an open pile, or who is out, gives nothing.
             if (G.Player[p].CloseDeck.Empty())
                 continue;
-            view_.SetDragPic(p, TableDisplay::Pile::Closed, G.DeckBack);
-            view_.AnimateMove(static_cast<uint8_t>(Target::FirstClosed + o));
-            Checkpoint();
-            TransferCard(static_cast<uint8_t>(Target::FirstClosed + p));
+            view_.SetDragPic(Pile::Closed(p), G.DeckBack);
+            ask_.AnimateMove(Pile::Closed(o));
+            HandOverPenaltyCard(p);
         }
     }
     G.GameState = remembered;
     view_.SetCurrentPlayer(true, false);
     if (G.GameState == State::Turned)
-        view_.SetDragPic(o, TableDisplay::Pile::Closed, G.Player[o].CloseDeck.Card[0]);
+        view_.SetDragPic(Pile::Closed(o), G.Player[o].CloseDeck.Card[0]);
     view_.PrintLabel(o);
 }
 
@@ -357,8 +439,7 @@ void GameRules::FinishGame() {
         message = "Nobody lost this game!!!";
     }
 
-    const bool again = view_.AskPlayAgain(message);
-    Checkpoint();
+    const bool again = ask_.AskPlayAgain(message);
     if (again) {
         g_.SeedFromClock();
         g_.NewRound();
@@ -378,15 +459,14 @@ void GameRules::FinishGame() {
     while (n > 0) {
         std::size_t s = 0;
         do {
-            s = static_cast<std::size_t>(g_.RandomInt(0, 3));
+            s = static_cast<std::size_t>(g_.RandomInt(0, SuitPiles - 1));
         } while (G.SuitDeck[s].Empty());
         CardDeck& pile = G.SuitDeck[s];
         const uint8_t card = pile.Top();
         --pile.Count;
         pile.Card[pile.Count] = EmptySlot;
         view_.PaintSuit(static_cast<uint8_t>(s), false);
-        view_.CardShowFlight(static_cast<uint8_t>(s), card);
-        Checkpoint();
+        ask_.CardShowFlight(static_cast<uint8_t>(s), card);
         --n;
     }
     finishing_ = false;

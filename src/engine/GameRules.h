@@ -7,14 +7,17 @@
 //    counted by MoveGuard. While one runs, clicks on a closed pile and presses on the card in
 //    hand are refused (MoveInProgress()).
 //  * Every game has an epoch. Replacing or ending the game (New with OK, Open, closing the
-//    window) starts a new epoch. Code that was running for the old epoch notices it the moment
-//    its flight or question returns and unwinds at once, touching nothing.
+//    window) starts a new epoch. The rules reach flights and questions only through Asking,
+//    whose every operation checks on return that the game it ran for is still on the table
+//    and otherwise unwinds the running entry point at once, touching nothing. A flight in the
+//    window stops early by the same test (RunningMoveAbandoned()).
 //
 // Only the public entry points below are called from event handlers; each one catches the
 // unwinding of a replaced game, so it never escapes into the toolkit.
 #pragma once
 
 #include "engine/GameRecord.h"
+#include "engine/Pile.h"
 #include "engine/TableDisplay.h"
 #include "engine/mdlGlobal.h"
 
@@ -55,39 +58,29 @@ public:
     void picTurn_GotFocus();
     // A double click on a seat's name label: switch between human and computer play.
     void lblPlayer_DblClick(int Index);
-    // What follows a human drop once its flight has ended: flewToTarget is AnimateMove's result
-    // for target t. Makes the move, passes the turn and runs the driver.
-    void HumanDrop(uint8_t t, bool flewToTarget);
+    // A person let go of the card in hand over pile `to` (None: over no pile that takes it).
+    // The card flies there, or back where it came from; the move is made, the turn passes if it
+    // must and the driver runs. Ignored while another move is in progress.
+    void HumanDrop(Pile to);
     // Replaces the game with one read from a file (already checked) and lets play go on.
     void OpenGame(const GameInfo& loaded);
     // Ends the game on the table without a question (the simulator's move cap): whatever runs
     // for it stops, and the table is empty.
     void EndGame();
+    // The driver stops between turns once this many cards have moved in the current game (0:
+    // never), leaving the game as it stands; the simulator's guard against endless games.
+    void SetMoveLimit(uint64_t moves) { moveLimit_ = moves; }
     // The window is closing: whatever runs stops, and nothing starts again.
     void Shutdown();
 
     // ---- Re-entry ----
 
+    // Counts the games put on the table: changes whenever the game is replaced or ended.
     uint64_t Epoch() const { return epoch_; }
-    bool Abandoned(uint64_t epoch) const { return epoch != epoch_; }
     // True while the innermost running entry point works for a game that has been replaced:
     // a flight asked for by the rules should stop at once.
     bool RunningMoveAbandoned() const { return activeEpoch_ != epoch_; }
     bool MoveInProgress() const { return moveDepth_ > 0; }
-
-    // Marks a move in progress for its lifetime. The window holds one around a drop's flight.
-    class MoveGuard {
-    public:
-        explicit MoveGuard(GameRules& rules);
-        ~MoveGuard();
-        MoveGuard(const MoveGuard&) = delete;
-        MoveGuard& operator=(const MoveGuard&) = delete;
-        uint64_t Epoch() const { return epoch_; }
-
-    private:
-        GameRules& rules_;
-        uint64_t epoch_;
-    };
 
     // The record as a save made now should hold: never a penalty half handed over (the state
     // before it), never a game half cleared by the end-of-game show (no game).
@@ -103,14 +96,47 @@ public:
     void CloseDeckClick(int Index);
 
 private:
+    // Marks a move in progress for its lifetime.
+    class MoveGuard {
+    public:
+        explicit MoveGuard(GameRules& rules);
+        ~MoveGuard();
+        MoveGuard(const MoveGuard&) = delete;
+        MoveGuard& operator=(const MoveGuard&) = delete;
+
+    private:
+        GameRules& rules_;
+        uint64_t epoch_;
+    };
+
+    // The display's flights and questions, the only way the rules reach them: each returns
+    // only when the game it was called for is still on the table, and otherwise unwinds the
+    // running entry point.
+    class Asking {
+    public:
+        Asking(TableDisplay& display, const GameRules& rules) : d_(display), rules_(rules) {}
+        bool AnimateMove(Pile to);
+        void GiveTip();
+        void CardShowFlight(uint8_t suit, uint8_t card);
+        Seating AskPlayers();
+        bool AskPlayAgain(const std::string& message);
+        TableDisplay::Answer AskSwitchMode(uint8_t Index, bool toComputer);
+
+    private:
+        TableDisplay& d_;
+        const GameRules& rules_;
+    };
+
     void RunDriver();
     void PlayComputerTurn();
-    uint8_t ChooseTarget();
-    void DropAfterFlight(uint8_t t, bool flewToTarget);
+    Pile ChooseTarget();
+    void DropAfterFlight(Pile to, bool flewToTarget);
+    void ApplySeating(const Seating& seating);
+    // One penalty card from the end of the giver's closed pile to the end of the offender's.
+    bool HandOverPenaltyCard(uint8_t giver);
     // Starts a new epoch: the running move and driver stop.
     void ReplaceGame();
     // Throws Unwind when the game the running entry point works for was replaced meanwhile.
-    // Called after every display operation that may run the event loop.
     void Checkpoint() const;
     // Runs an entry point's body for the current game and absorbs its unwinding.
     void Entry(const std::function<void()>& body);
@@ -118,11 +144,15 @@ private:
     struct Unwind {};
 
     mdlGlobal& g_;
-    TableDisplay& view_;
+    // Painting only: it never runs the event loop, so it needs no check.
+    TablePainter& view_;
+    Asking ask_;
     PlayStats stats_;
+    uint64_t moveLimit_ = 0;
     uint64_t epoch_ = 1;
     // The epoch of the innermost running entry point (entry points nest through the event loop).
     uint64_t activeEpoch_ = 1;
+    int entryDepth_ = 0;
     int moveDepth_ = 0;
     // While a penalty is handed over: the state it will return to.
     uint8_t stateBeforePenalty_ = State::Playing;

@@ -110,9 +110,8 @@ void mdlGlobal::FindMoves() {
         return;
 
     bool any = false;
-    for (std::size_t i = 0; i < 4; ++i) {
-        const CardDeck& s = Game.SuitDeck[i];
-        if ((s.Empty() && h == i) || (!s.Empty() && h == s.Top() + 4)) {
+    for (uint8_t i = 0; i < SuitPiles; ++i) {
+        if (SuitPileTakes(Game.SuitDeck[i], i, h)) {
             Game.SuitCanTake[i] = true;
             any = true;
         }
@@ -120,8 +119,7 @@ void mdlGlobal::FindMoves() {
     for (std::size_t p = 0; p < Game.PlayerCount; ++p) {
         if (p == Game.CurrentPlayer)
             continue;
-        const CardDeck& open = Game.Player[p].OpenDeck;
-        if (!open.Empty() && Rank(open.Top()) == Rank(h) - 1) {
+        if (OpenPileTakes(Game.Player[p].OpenDeck, h)) {
             Game.Player[p].CanTake = true;
             any = true;
         }

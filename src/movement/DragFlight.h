@@ -2,11 +2,10 @@
 //
 // Typical use in the table window:
 //
-//     const uint64_t epoch = rules.Epoch();
 //     bool arrived = MoveDragPic(*picDrag, x0, y0, X, Y, game, clientSize,
 //                                [&](int32_t lo, int32_t hi) { return global.RandomInt(lo, hi); },
-//                                [&] { return rules.Abandoned(epoch); });
-//     // after it returns, check the epoch / GameState again: events ran during the flight.
+//                                [&] { return rules.RunningMoveAbandoned(); });
+//     // events ran during the flight: the rules look at the game again afterwards.
 #pragma once
 
 #include "engine/GameRecord.h"

@@ -27,24 +27,22 @@ float OverlapArea(const QRect& pile, const QRect& drag) {
 
 namespace {
 
-bool SuitPileTakes(const CardDeck& pile, uint8_t c) {
-    if (pile.Empty()) {
-        // Any ace: the window moves the ace's own pile to this place.
-        return Rank(c) == 0;
-    }
-    return c == pile.Top() + 4;
+// An empty place takes any Ace: the rules move the Ace's own pile to it.
+bool PlaceTakes(const GameInfo& game, uint8_t place, uint8_t c) {
+    const CardDeck& pile = game.SuitDeck[place];
+    return pile.Empty() ? Rank(c) == 0 : SuitPileTakes(pile, place, c);
 }
 
 } // namespace
 
-uint8_t OverLap(const DropLayout& layout, uint8_t c, const GameInfo& game) {
+Pile OverLap(const DropLayout& layout, uint8_t c, const GameInfo& game) {
     if (c >= CardsInPack) {
-        return Target::None; // a card back or nothing: not a card that can be played
+        return Pile::None(); // a card back or nothing: not a card that can be played
     }
 
     uint8_t best = Target::None;
     float bestArea = 0.0f;
-    for (uint8_t s = 0; s < 4; ++s) {
+    for (uint8_t s = 0; s < SuitPiles; ++s) {
         const float a = OverlapArea(layout.suitPiles[s], layout.drag);
         if (a > bestArea) {
             bestArea = a;
@@ -65,7 +63,7 @@ uint8_t OverLap(const DropLayout& layout, uint8_t c, const GameInfo& game) {
         }
     }
 
-    if (best != Target::None && !SuitPileTakes(game.SuitDeck[best], c)) {
+    if (best != Target::None && !PlaceTakes(game, best, c)) {
         best = Target::None;
     }
     if (ply < seats) {
@@ -73,11 +71,8 @@ uint8_t OverLap(const DropLayout& layout, uint8_t c, const GameInfo& game) {
             if (best != Target::None) {
                 ply = seats;
             }
-        } else {
-            const CardDeck& open = game.Player[ply].OpenDeck;
-            if (open.Empty() || Rank(open.Top()) != Rank(c) - 1) {
-                ply = seats;
-            }
+        } else if (!OpenPileTakes(game.Player[ply].OpenDeck, c)) {
+            ply = seats;
         }
     }
     if (best == Target::None) {
@@ -87,35 +82,35 @@ uint8_t OverLap(const DropLayout& layout, uint8_t c, const GameInfo& game) {
         plyArea = 0.0f;
     }
 
-    const auto playerTarget = static_cast<uint8_t>(Target::FirstOpen + ply);
+    const Pile playerPile = Pile::Open(static_cast<uint8_t>(ply));
     if (bestArea > plyArea) {
-        return best;
+        return Pile::Suit(best);
     }
     if (plyArea > bestArea) {
-        return playerTarget;
+        return playerPile;
     }
     if (bestArea == 0.0f) {
-        return Target::None;
+        return Pile::None();
     }
     const std::size_t cur = game.CurrentPlayer;
     const int currentHolds = cur < game.Player.size() ? game.Player[cur].CardsHeld() : 0;
-    return game.Player[ply].CardsHeld() < currentHolds ? playerTarget : best;
+    return game.Player[ply].CardsHeld() < currentHolds ? playerPile : Pile::Suit(best);
 }
 
-std::vector<uint8_t> TipTargets(const GameInfo& game) {
-    std::vector<uint8_t> targets;
+std::vector<Pile> TipTargets(const GameInfo& game) {
+    std::vector<Pile> targets;
     if (!game.ShowTip) {
         return targets;
     }
-    for (uint8_t s = 0; s < 4; ++s) {
+    for (uint8_t s = 0; s < SuitPiles; ++s) {
         if (game.SuitCanTake[s]) {
-            targets.push_back(s);
+            targets.push_back(Pile::Suit(s));
         }
     }
     const std::size_t seats = std::min<std::size_t>(game.PlayerCount, game.Player.size());
     for (std::size_t p = 0; p < seats; ++p) {
         if (game.Player[p].CanTake) {
-            targets.push_back(static_cast<uint8_t>(Target::FirstOpen + p));
+            targets.push_back(Pile::Open(static_cast<uint8_t>(p)));
         }
     }
     return targets;

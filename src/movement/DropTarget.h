@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/GameRecord.h"
+#include "engine/Pile.h"
 
 #include <QRect>
 #include <array>
@@ -22,8 +23,7 @@ struct DropLayout {
     QRect drag;                     // the drag picture
 };
 
-// The target code for card c (0..51) if it were dropped now: 0..3 a suit pile, 10 + p player
-// p's open pile, 255 none.
+// The pile card c (0..51) would go to if it were dropped now, or None.
 // - Only the suit pile covered most is considered (equal areas keep the lower index). It takes
 //   the next card of its suit, or any ace when it is empty (the window then swaps the pile
 //   pictures so that the ace lands in its own suit's pile where it was dropped).
@@ -32,10 +32,10 @@ struct DropLayout {
 //   only when no suit pile is valid.
 // - The larger overlap wins; on a tie the other player's pile wins only when he holds fewer
 //   cards (open plus closed) than the current player.
-uint8_t OverLap(const DropLayout& layout, uint8_t c, const GameInfo& game);
+Pile OverLap(const DropLayout& layout, uint8_t c, const GameInfo& game);
 
-// The piles the move tip visits, in order: marked suit piles 0..3, then players 0.. whose
-// CanTake mark is set, as target codes. Empty when ShowTip is off.
-std::vector<uint8_t> TipTargets(const GameInfo& game);
+// The piles the move tip visits, in order: marked suit piles 0..3, then the open piles of the
+// players whose CanTake mark is set. Empty when ShowTip is off.
+std::vector<Pile> TipTargets(const GameInfo& game);
 
 } // namespace korvane

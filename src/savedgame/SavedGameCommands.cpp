@@ -159,8 +159,9 @@ void SavedGameCommands::SaveAsking(bool ask) {
         g.FileTitle = oldTitle;
         return;
     }
+    // The caption shows the new title; the table is left exactly as it is.
     if (ask)
-        RefreshCaption();
+        display_.UpdateCaption();
 }
 
 bool SavedGameCommands::SaveRecord() {
@@ -198,10 +199,6 @@ bool SavedGameCommands::SaveRecord() {
     if (!file.commit())
         return fail(file.errorString());
     return true;
-}
-
-void SavedGameCommands::RefreshCaption() {
-    display_.SetCaption(rules_.Game().InProgress());
 }
 
 } // namespace korvane

@@ -58,7 +58,6 @@ private:
     // Saves the game, first asking for a file name when `ask`; a failed save leaves the file
     // name and title as they were.
     void SaveAsking(bool ask);
-    void RefreshCaption();
 
     QWidget* parent_;
     GameRules& rules_;

@@ -192,8 +192,10 @@ std::string CheckGame(const GameInfo& game) {
         return "more than eight players";
 
     const uint8_t s = game.GameState;
-    if (s != State::Playing && s != State::Turned && s != State::PlayedOn && s != State::Dealt &&
-        s != State::NoGame)
+    // The program never saves a deal before play opens: nothing could be played from it.
+    if (s == State::Dealt)
+        return "a deal saved before play began";
+    if (s != State::Playing && s != State::Turned && s != State::PlayedOn && s != State::NoGame)
         return "unknown state of play " + std::to_string(s);
 
     if (game.DeckBack < FirstBack || game.DeckBack > LastBack)
@@ -244,7 +246,7 @@ std::string CheckGame(const GameInfo& game) {
         return {};
     }
 
-    if (game.PlayerCount < 3 || game.PlayerCount > MaxSavedPlayers)
+    if (game.PlayerCount < MinPlayers || game.PlayerCount > MaxSavedPlayers)
         return "the number of players is out of range";
     if (game.PlayerCount != n)
         return "the number of players disagrees with the players saved";
@@ -258,7 +260,7 @@ std::string CheckGame(const GameInfo& game) {
         return "the turned card is missing";
     // The turn only ever passes to a player who holds cards; a seat with nothing to play
     // would leave a person with no way to go on.
-    if (s != State::Dealt && !game.Player[game.CurrentPlayer].HoldsCards())
+    if (!game.Player[game.CurrentPlayer].HoldsCards())
         return "the player to move holds no cards";
     return {};
 }

@@ -18,8 +18,8 @@ namespace korvane {
 inline constexpr std::size_t SavedHeaderSize = 262;
 // One PlayerInfo in the file.
 inline constexpr std::size_t SavedPlayerSize = 371;
-// The players dialog offers 3..8 seats; a file never holds more.
-inline constexpr std::size_t MaxSavedPlayers = 8;
+// A file never holds more players than can sit at the table.
+inline constexpr std::size_t MaxSavedPlayers = MaxPlayers;
 
 // Bytes a record with `players` players takes.
 constexpr std::size_t SavedGameSize(std::size_t players) {

@@ -2,23 +2,15 @@
 
 namespace korvane {
 
-bool SilentDisplay::AnimateMove(uint8_t toPly) {
-    if (moveCap != 0 && ++flights > moveCap && rules != nullptr && !capped) {
-        capped = true;
-        rules->EndGame();
-    }
-    return toPly != Target::None;
-}
-
-void SilentDisplay::AskPlayers() {
-    GameInfo& G = g_.Game;
-    G.PlayerCount = players;
-    G.Player.assign(players, PlayerInfo{});
+Seating SilentDisplay::AskPlayers() {
+    Seating s;
+    s.choice = Seating::Choice::Play;
+    s.players.assign(players, PlayerInfo{});
     for (uint8_t i = 0; i < players; ++i) {
-        G.Player[i].SetName("Seat " + std::to_string(i + 1));
-        G.Player[i].Computer = true;
+        s.players[i].SetName("Seat " + std::to_string(i + 1));
+        s.players[i].Computer = true;
     }
-    G.GameState = State::Dealt;
+    return s;
 }
 
 bool SilentDisplay::AskPlayAgain(const std::string&) {

@@ -29,8 +29,7 @@ SimReport Simulate(const SimOptions& options) {
     SilentDisplay display(global);
     GameRules rules(global, display);
     display.players = options.players;
-    display.moveCap = options.moveCap;
-    display.rules = &rules;
+    rules.SetMoveLimit(options.moveCap);
 
     SimReport report;
     report.lossesBySeat.assign(options.players, 0);
@@ -40,10 +39,14 @@ SimReport Simulate(const SimOptions& options) {
         rules.Stats().Clear();
         rules.Stats().penaltiesBySeat.assign(options.players, 0);
         rules.mnGameNew_Click();
+        // The driver stopped at the cap without an end: count the game as endless.
+        const bool capped = !display.finished;
+        if (capped)
+            rules.EndGame();
 
         const PlayStats& stats = rules.Stats();
         ++report.games;
-        report.capped += display.capped ? 1 : 0;
+        report.capped += capped ? 1 : 0;
         if (display.loser)
             ++report.lossesBySeat[static_cast<std::size_t>(*display.loser)];
         else if (display.finished)

@@ -16,7 +16,7 @@ struct SimOptions {
     uint8_t totalKorvane = 1;
     bool korvanePerTurn = false;
     bool lastChance = true;
-    // Flights allowed in one game before it counts as endless and is ended (0: no cap).
+    // Cards moved in one game before it counts as endless and is ended (0: no cap).
     uint64_t moveCap = 200000;
 };
 

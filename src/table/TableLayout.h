@@ -2,14 +2,17 @@
 // the widgets so that every figure can be checked without a window.
 #pragma once
 
+#include "engine/GameRecord.h"
+#include "engine/mdlGlobal.h"
+
 #include <array>
 
 namespace korvane::layout {
 
 // The gap between piles, between panels and to the window's edges.
-inline constexpr int Spacing = 8;
-inline constexpr int MaxSeats = 8;
-inline constexpr int SuitPiles = 4;
+inline constexpr int Spacing = mdlGlobal::CardSpacing;
+inline constexpr int MaxSeats = MaxPlayers;
+inline constexpr int SuitPiles = korvane::SuitPiles;
 
 struct Point {
     int x = 0;

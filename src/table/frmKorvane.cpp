@@ -1,5 +1,7 @@
 #include "table/frmKorvane.h"
 
+#include "cards/PictureBox.h"
+#include "cards/mdlCardAPI.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmDeck.h"
 #include "dialogs/frmHelp.h"
@@ -10,9 +12,7 @@
 #include "movement/DragFlight.h"
 #include "movement/DropTarget.h"
 #include "savedgame/SavedGameCommands.h"
-#include "table/PictureBox.h"
 #include "table/TablePaint.h"
-#include "table/mdlCardAPI.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -90,6 +90,8 @@ void frmKorvane::Form_Load() {
         QLabel* lbl = new QLabel(fra);
         lbl->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         lbl->setWordWrap(true);
+        // A name is shown as typed: never read as markup.
+        lbl->setTextFormat(Qt::PlainText);
         Fill(lbl, TableColour());
         lbl->installEventFilter(this);
         lblPlayer_[i] = lbl;
@@ -156,7 +158,7 @@ void frmKorvane::BuildMenu() {
     connect(mnGameOption, &QAction::triggered, this, [this] { mnGameOption_Click(); });
     connect(mnGameIndex, &QAction::triggered, this, [this] { frmHelp::Show(this); });
     connect(mnHelpAbout, &QAction::triggered, this, [this] { mnHelpAbout_Click(); });
-    connect(mnGameExit, &QAction::triggered, this, [this] { close(); });
+    connect(mnGameExit, &QAction::triggered, this, [this] { mnGameExit_Click(); });
 }
 
 QSize frmKorvane::PileSize() const {
@@ -175,10 +177,11 @@ QSize frmKorvane::MinimumClientSize() const {
 }
 
 void frmKorvane::SetCaption(bool ShowTable) {
-    setWindowTitle(QString::fromStdString(paint::Caption(g_.FileTitle)));
+    UpdateCaption();
+    ForgetHand();
     const layout::Size pile = ToSize(PileSize());
     picDrag_->resize(PileSize());
-    const int n = std::min<int>(g_.Game.PlayerCount, layout::MaxSeats);
+    const int n = SeatsShown();
     for (int i = 0; i < layout::MaxSeats; ++i) {
         const layout::PanelLayout p =
             layout::SizeFrames(layout::SeatOnTop(i, n), pile, labelHeight_);
@@ -189,15 +192,12 @@ void frmKorvane::SetCaption(bool ShowTable) {
     }
     for (int i = 0; i < layout::SuitPiles; ++i) {
         picSuit_[i]->setGeometry(picSuit_[i]->x(), S, pile.w, pile.h);
-        picSuit_[i]->setTag(QString());
         suitSlot_[i] = i;
     }
     fraSuit_->resize(fraSuit_->width(), layout::SuitBandHeight(pile));
     picDrag_->raise();
-    for (int i = 0; i < layout::MaxSeats; ++i) {
+    for (int i = 0; i < layout::MaxSeats; ++i)
         fraPlayer_[i]->hide();
-        picOpenDeck_[i]->setTag(QString());
-    }
     if (ShowTable) {
         for (int i = 0; i < n && i < static_cast<int>(g_.Game.Player.size()); ++i) {
             lblPlayer_[i]->setText(QString::fromLatin1(g_.Game.Player[i].TrimmedName()));
@@ -210,6 +210,10 @@ void frmKorvane::SetCaption(bool ShowTable) {
         HideDragPic();
     }
     table_->update();
+}
+
+void frmKorvane::UpdateCaption() {
+    setWindowTitle(QString::fromStdString(paint::Caption(g_.FileTitle)));
 }
 
 void frmKorvane::Form_Resize() {
@@ -238,7 +242,7 @@ void frmKorvane::Form_Resize() {
 
 void frmKorvane::ApplyLayout(const layout::Size& client) {
     const GameInfo& G = g_.Game;
-    const int n = std::min<int>(G.PlayerCount, layout::MaxSeats);
+    const int n = SeatsShown();
     const layout::TablePlacement t = layout::PlaceTable(
         n, client, ToSize(PanelSize()), layout::SuitBandHeight(ToSize(PileSize())), g_.CardWidth);
     fraSuit_->setGeometry(ToQRect(t.band));
@@ -249,34 +253,42 @@ void frmKorvane::ApplyLayout(const layout::Size& client) {
     // The card in hand follows its pile, unless the user is holding it.
     if (paint::SeatExists(G, G.CurrentPlayer) && !dragging_) {
         if (G.GameState == State::Turned)
-            picDrag_->move(PilePosition(Target::FirstClosed + G.CurrentPlayer));
+            picDrag_->move(PilePosition(Pile::Closed(G.CurrentPlayer)));
         else if (G.GameState == State::Playing || G.GameState == State::PlayedOn)
-            picDrag_->move(PilePosition(Target::FirstOpen + G.CurrentPlayer));
+            picDrag_->move(PilePosition(Pile::Open(G.CurrentPlayer)));
     }
 }
 
 void frmKorvane::NotEnoughResolution() {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(AppTitle),
                     tr("Not enough screen resolution."), QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
     close();
 }
 
-QPoint frmKorvane::PilePosition(uint8_t toPly) const {
+QPoint frmKorvane::PilePosition(Pile pile) const {
     const GameInfo& G = g_.Game;
-    const int n = std::min<int>(G.PlayerCount, layout::MaxSeats);
-    if (toPly < layout::SuitPiles)
-        return fraSuit_->pos() + picSuit_[toPly]->pos();
-    if (toPly >= Target::FirstOpen && toPly < Target::FirstOpen + n)
-        return fraPlayer_[toPly - Target::FirstOpen]->pos() +
-               picOpenDeck_[toPly - Target::FirstOpen]->pos();
-    if (toPly >= Target::FirstClosed && toPly < Target::FirstClosed + n)
-        return fraPlayer_[toPly - Target::FirstClosed]->pos() +
-               picCloseDeck_[toPly - Target::FirstClosed]->pos();
-    if (toPly == Target::None && paint::SeatExists(G, G.CurrentPlayer))
-        return PilePosition(
-            (G.GameState == State::Turned ? Target::FirstClosed : Target::FirstOpen) +
-            G.CurrentPlayer);
+    const bool seated = pile.index < SeatsShown();
+    switch (pile.kind) {
+    case Pile::Kind::Suit:
+        if (pile.index < layout::SuitPiles)
+            return fraSuit_->pos() + picSuit_[pile.index]->pos();
+        break;
+    case Pile::Kind::Open:
+        if (seated)
+            return fraPlayer_[pile.index]->pos() + picOpenDeck_[pile.index]->pos();
+        break;
+    case Pile::Kind::Closed:
+        if (seated)
+            return fraPlayer_[pile.index]->pos() + picCloseDeck_[pile.index]->pos();
+        break;
+    case Pile::Kind::None:
+        if (paint::SeatExists(G, G.CurrentPlayer))
+            return PilePosition(G.GameState == State::Turned ? Pile::Closed(G.CurrentPlayer)
+                                                             : Pile::Open(G.CurrentPlayer));
+        break;
+    }
     return picDrag_->pos();
 }
 
@@ -293,15 +305,28 @@ bool frmKorvane::SeatShown(uint8_t I) const {
     return paint::SeatExists(g_.Game, I) && I < layout::MaxSeats;
 }
 
+int frmKorvane::SeatsShown() const {
+    return std::min<int>(g_.Game.PlayerCount, layout::MaxSeats);
+}
+
+void frmKorvane::MarkHighlight(Pile pile, bool on) {
+    if (on)
+        highlighted_ = pile;
+    else if (highlighted_ == pile)
+        highlighted_ = Pile::None();
+}
+
+void frmKorvane::ForgetHand() {
+    dragging_ = false;
+    highlighted_ = Pile::None();
+}
+
 void frmKorvane::PaintCloseDeck(uint8_t I) {
     if (!SeatShown(I))
         return;
     paint::DragState drag;
     drag.visible = !picDrag_->isHidden();
-    bool ok = false;
-    const int card = picDrag_->tag().toInt(&ok);
-    if (ok)
-        drag.card = card;
+    drag.card = dragCode_;
     DrawCard(cards_, picCloseDeck_[I], 0, 0, paint::CloseDeckCode(g_.Game, I, drag), false);
 }
 
@@ -310,7 +335,7 @@ void frmKorvane::PaintOpenDeck(uint8_t I, bool Inverse) {
         return;
     const paint::Look look = paint::OpenDeckLook(g_.Game, I, Inverse);
     DrawCard(cards_, picOpenDeck_[I], 0, 0, look.code, look.inverse);
-    picOpenDeck_[I]->setTag(Inverse ? QStringLiteral("1") : QString());
+    MarkHighlight(Pile::Open(I), Inverse);
 }
 
 void frmKorvane::PrintLabel(uint8_t I) {
@@ -335,19 +360,28 @@ void frmKorvane::PaintSuit(uint8_t I, bool Inverse) {
         return;
     const paint::Look look = paint::SuitLook(g_.Game, I, Inverse);
     DrawCard(cards_, picSuit_[I], 0, 0, look.code, look.inverse);
-    picSuit_[I]->setTag(Inverse ? QStringLiteral("1") : QString());
+    MarkHighlight(Pile::Suit(I), Inverse);
 }
 
 void frmKorvane::PaintForm() {
-    const int n = std::min<int>(g_.Game.PlayerCount, layout::MaxSeats);
-    for (int i = 0; i < n; ++i) {
+    // The card in hand comes from the record alone: a table opened over another game keeps
+    // nothing of it, and a game saved with a turned card opens with that card in hand.
+    ForgetHand();
+    const GameInfo& G = g_.Game;
+    const uint8_t c = G.CurrentPlayer;
+    const bool turned = G.GameState == State::Turned;
+    if (turned && SeatShown(c) && !G.Player[c].CloseDeck.Empty())
+        SetDragPic(Pile::Closed(c), G.Player[c].CloseDeck.Card[0]);
+    else
+        HideDragPic();
+    for (int i = 0; i < SeatsShown(); ++i) {
         PaintCloseDeck(static_cast<uint8_t>(i));
         PaintOpenDeck(static_cast<uint8_t>(i), false);
         PrintLabel(static_cast<uint8_t>(i));
     }
     for (uint8_t i = 0; i < layout::SuitPiles; ++i)
         PaintSuit(i, false);
-    if (g_.Game.GameState != State::Turned)
+    if (!turned)
         SetCurrentPlayer(true, false);
 }
 
@@ -367,63 +401,70 @@ void frmKorvane::SetCurrentPlayer(bool SetDrag, bool Inverse) {
         return;
     }
     if (SetDrag)
-        SetDragPic(c, Pile::Open, open.Top());
+        SetDragPic(Pile::Open(c), open.Top());
     const paint::Look look = paint::BeneathTopLook(G, c, Inverse);
     DrawCard(cards_, picOpenDeck_[c], 0, 0, look.code, look.inverse);
-    picOpenDeck_[c]->setTag(Inverse ? QStringLiteral("1") : QString());
+    MarkHighlight(Pile::Open(c), Inverse);
 }
 
-void frmKorvane::SetDragPic(int16_t Index, Pile pic, uint8_t dspCard) {
-    if (Index < 0 || Index >= layout::MaxSeats)
+void frmKorvane::SetDragPic(Pile pile, uint8_t dspCard) {
+    if (!(pile.IsOpen() || pile.IsClosed()) || pile.index >= layout::MaxSeats)
         return;
-    const PictureBox* pile = pic == Pile::Closed ? picCloseDeck_[Index] : picOpenDeck_[Index];
-    picDrag_->move(fraPlayer_[Index]->pos() + pile->pos());
+    const PictureBox* pic = pile.IsClosed() ? picCloseDeck_[pile.index] : picOpenDeck_[pile.index];
+    picDrag_->move(fraPlayer_[pile.index]->pos() + pic->pos());
     picDrag_->show();
     DrawCard(cards_, picDrag_, 0, 0, dspCard, false);
-    picDrag_->setTag(QString::number(dspCard));
+    dragCode_ = dspCard;
     picDrag_->raise();
 }
 
 void frmKorvane::HideDragPic() {
     picDrag_->hide();
     picDrag_->clearImage();
-    picDrag_->setTag(QString());
+    dragCode_ = DrawCode::Nothing;
+}
+
+void frmKorvane::SwapSuitPlaces(uint8_t a, uint8_t b) {
+    if (a >= layout::SuitPiles || b >= layout::SuitPiles)
+        return;
+    const QPoint at = picSuit_[a]->pos();
+    picSuit_[a]->move(picSuit_[b]->pos());
+    picSuit_[b]->move(at);
+    std::swap(suitSlot_[a], suitSlot_[b]);
+    PaintSuit(a, false);
 }
 
 void frmKorvane::HidePlayerFrames() {
-    const int n = std::min<int>(g_.Game.PlayerCount, layout::MaxSeats);
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < SeatsShown(); ++i)
         fraPlayer_[i]->hide();
 }
 
 // ---------------------------------------------------------------- Flights
 
 bool frmKorvane::FlyDragPic(QPointF from, QPointF to) {
-    const uint64_t epoch = rules_ ? rules_->Epoch() : 0;
+    // Every flight runs for a move of the rules: it stops the moment that move's game is
+    // replaced.
     AbortCheck abort;
     if (rules_)
-        abort = [this, epoch] { return rules_->Abandoned(epoch); };
+        abort = [this] { return rules_->RunningMoveAbandoned(); };
     const RandomSource random = [this](int32_t lo, int32_t hi) { return g_.RandomInt(lo, hi); };
     MoveDragPic(*picDrag_, static_cast<float>(from.x()), static_cast<float>(from.y()),
                 static_cast<float>(to.x()), static_cast<float>(to.y()), g_.Game, table_->size(),
                 random, abort);
-    return !(rules_ && rules_->Abandoned(epoch));
+    return !(abort && abort());
 }
 
 bool frmKorvane::AnimateMove(uint8_t toPly) {
-    const int n = std::min<int>(g_.Game.PlayerCount, layout::MaxSeats);
-    const bool named = toPly < layout::SuitPiles ||
-                       (toPly >= Target::FirstOpen && toPly < Target::FirstOpen + n) ||
-                       (toPly >= Target::FirstClosed && toPly < Target::FirstClosed + n);
-    if (!named && toPly != Target::None)
+    const Pile to = Pile::FromCode(toPly, static_cast<uint8_t>(SeatsShown()));
+    if (to.IsNone() && toPly != Target::None)
         return false;
-    FlyDragPic(picDrag_->pos(), PilePosition(toPly));
-    return named;
+    FlyDragPic(picDrag_->pos(), PilePosition(to));
+    return !to.IsNone();
 }
 
 void frmKorvane::GiveTip() {
     const QPoint home = picDrag_->pos();
-    for (const uint8_t t : TipTargets(g_.Game)) {
+    for (const Pile t : TipTargets(g_.Game)) {
         const QPoint there = PilePosition(t);
         // A game replaced during a flight owns the card in hand now: leave it where it is.
         if (!FlyDragPic(home, there) || !FlyDragPic(there, home))
@@ -434,11 +475,11 @@ void frmKorvane::GiveTip() {
 void frmKorvane::CardShowFlight(uint8_t suit, uint8_t card) {
     if (suit >= layout::SuitPiles)
         return;
-    const QPoint start = PilePosition(suit);
+    const QPoint start = PilePosition(Pile::Suit(suit));
     picDrag_->move(start);
     picDrag_->show();
     DrawCard(cards_, picDrag_, 0, 0, card, false);
-    picDrag_->setTag(QString::number(card));
+    dragCode_ = card;
     picDrag_->raise();
     PaintSuit(suit, false);
     const RandomSource random = [this](int32_t lo, int32_t hi) { return g_.RandomInt(lo, hi); };
@@ -451,8 +492,11 @@ void frmKorvane::CardShowFlight(uint8_t suit, uint8_t card) {
 
 // ---------------------------------------------------------------- Questions
 
-void frmKorvane::AskPlayers() {
-    frmName::Run(this, g_);
+Seating frmKorvane::AskPlayers() {
+    // The dialog fills in a copy of the record; the rules apply what it chose.
+    GameInfo chosen = g_.Game;
+    const bool accepted = frmName::Run(this, g_, chosen);
+    return Seating::FromDialog(chosen, accepted);
 }
 
 bool frmKorvane::AskPlayAgain(const std::string& message) {
@@ -460,6 +504,8 @@ bool frmKorvane::AskPlayAgain(const std::string& message) {
                     QString::fromLatin1(message) + QStringLiteral("\n\n") +
                         tr("Do you want to play again?"),
                     QMessageBox::Yes | QMessageBox::No, this);
+    // The loser's name is shown as typed: never read as markup.
+    box.setTextFormat(Qt::PlainText);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -470,6 +516,7 @@ TableDisplay::Answer frmKorvane::AskSwitchMode(uint8_t, bool toComputer) {
                     toComputer ? tr("Do you want computer to play your game?")
                                : tr("Do you want to play your own game?"),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    box.setTextFormat(Qt::PlainText);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;
@@ -497,6 +544,10 @@ void frmKorvane::mnGameDeck_Click() {
 
 void frmKorvane::mnGameOption_Click() {
     frmOption::Run(this, g_.Game);
+}
+
+void frmKorvane::mnGameExit_Click() {
+    close();
 }
 
 void frmKorvane::mnHelpAbout_Click() {
@@ -597,19 +648,14 @@ void frmKorvane::picDrag_MouseDown(QPointF pos) {
         return;
     dragging_ = true;
     grab_ = pos;
-    dragEpoch_ = rules_ ? rules_->Epoch() : 0;
 }
 
 void frmKorvane::picDrag_MouseMove(QPointF pos) {
     if (!dragging_)
         return;
-    if (rules_ && rules_->Abandoned(dragEpoch_)) {
-        dragging_ = false;
-        return;
-    }
     picDrag_->move(picDrag_->pos() + (pos - grab_).toPoint());
-    const uint8_t was = HighlightedPile();
-    const uint8_t now = OverLap();
+    const Pile was = highlighted_;
+    const Pile now = OverLap();
     if (was == now)
         return;
     Highlight(was, false);
@@ -617,83 +663,37 @@ void frmKorvane::picDrag_MouseMove(QPointF pos) {
 }
 
 void frmKorvane::picDrag_MouseUp() {
+    // A game replaced while the card was held has forgotten the drag.
     if (!dragging_)
         return;
     dragging_ = false;
-    if (rules_ && rules_->Abandoned(dragEpoch_))
-        return;
-    uint8_t t = OverLap();
-    bool ok = false;
-    uint64_t epoch = 0;
-    if (rules_) {
-        GameRules::MoveGuard guard(*rules_);
-        epoch = guard.Epoch();
-        ok = AnimateMove(t);
-    } else {
-        ok = AnimateMove(t);
-    }
-    if (rules_ && rules_->Abandoned(epoch))
-        return;
-    if (ok && t < layout::SuitPiles) {
-        bool valid = false;
-        const int card = picDrag_->tag().toInt(&valid);
-        if (valid && card >= 0 && card < CardsInPack && Suit(static_cast<uint8_t>(card)) != t) {
-            const uint8_t suit = static_cast<uint8_t>(Suit(static_cast<uint8_t>(card)));
-            SwapSuitPictures(t, suit);
-            PaintSuit(t, false);
-            t = suit;
-        }
-    }
     if (rules_)
-        rules_->HumanDrop(t, ok);
+        rules_->HumanDrop(OverLap());
 }
 
-uint8_t frmKorvane::OverLap() const {
-    bool valid = false;
-    const int c = picDrag_->tag().toInt(&valid);
-    if (!valid || c < 0 || c >= CardsInPack || picDrag_->isHidden())
-        return Target::None;
+Pile frmKorvane::OverLap() const {
+    if (dragCode_ >= CardsInPack || picDrag_->isHidden())
+        return Pile::None();
     DropLayout d;
     for (int s = 0; s < layout::SuitPiles; ++s)
         d.suitPiles[s] = OnTable(fraSuit_, picSuit_[s]);
-    const int n = std::min<int>(g_.Game.PlayerCount, layout::MaxSeats);
-    for (int p = 0; p < n; ++p)
+    for (int p = 0; p < SeatsShown(); ++p)
         d.openPiles.push_back(OnTable(fraPlayer_[p], picOpenDeck_[p]));
     d.drag = picDrag_->geometry();
-    return ::korvane::OverLap(d, static_cast<uint8_t>(c), g_.Game);
+    return ::korvane::OverLap(d, dragCode_, g_.Game);
 }
 
-uint8_t frmKorvane::HighlightedPile() const {
-    uint8_t found = Target::None;
-    for (uint8_t s = 0; s < layout::SuitPiles; ++s)
-        if (picSuit_[s]->tag() == QStringLiteral("1"))
-            found = s;
-    const int n = std::min<int>(g_.Game.PlayerCount, layout::MaxSeats);
-    for (int p = 0; p < n; ++p)
-        if (picOpenDeck_[p]->tag() == QStringLiteral("1"))
-            found = static_cast<uint8_t>(Target::FirstOpen + p);
-    return found;
-}
-
-void frmKorvane::Highlight(uint8_t toPly, bool on) {
+void frmKorvane::Highlight(Pile pile, bool on) {
     const GameInfo& G = g_.Game;
-    if (toPly < layout::SuitPiles) {
-        PaintSuit(toPly, on);
-    } else if (toPly >= Target::FirstOpen && toPly < Target::FirstOpen + layout::MaxSeats) {
-        const auto p = static_cast<uint8_t>(toPly - Target::FirstOpen);
+    if (pile.IsSuit()) {
+        PaintSuit(pile.index, on);
+    } else if (pile.IsOpen()) {
         // The own pile shows the card beneath the one in hand, not its top.
-        if (p != G.CurrentPlayer || G.GameState == State::Turned)
-            PaintOpenDeck(p, on);
+        if (pile.index != G.CurrentPlayer || G.GameState == State::Turned)
+            PaintOpenDeck(pile.index, on);
         else
             SetCurrentPlayer(false, on);
     }
-}
-
-void frmKorvane::SwapSuitPictures(uint8_t dropped, uint8_t suit) {
-    const QPoint a = picSuit_[dropped]->pos();
-    picSuit_[dropped]->move(picSuit_[suit]->pos());
-    picSuit_[suit]->move(a);
-    std::swap(suitSlot_[dropped], suitSlot_[suit]);
 }
 
 } // namespace korvane

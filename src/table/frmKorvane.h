@@ -45,17 +45,19 @@ public:
     void PrintLabel(uint8_t I) override;
     void PaintSuit(uint8_t I, bool Inverse) override;
     void PaintForm() override;
-    void SetDragPic(int16_t Index, Pile pic, uint8_t dspCard) override;
+    void SetDragPic(Pile pile, uint8_t dspCard) override;
     void HideDragPic() override;
     void SetCurrentPlayer(bool SetDrag, bool Inverse) override;
+    void SwapSuitPlaces(uint8_t a, uint8_t b) override;
     bool AnimateMove(uint8_t toPly) override;
     void GiveTip() override;
     void HidePlayerFrames() override;
     void CardShowFlight(uint8_t suit, uint8_t card) override;
     void SetCaption(bool ShowTable) override;
+    void UpdateCaption() override;
     void Form_Resize() override;
     void SetBusyPointer(bool busy) override;
-    void AskPlayers() override;
+    Seating AskPlayers() override;
     bool AskPlayAgain(const std::string& message) override;
     Answer AskSwitchMode(uint8_t Index, bool toComputer) override;
 
@@ -77,14 +79,17 @@ public:
     PictureBox* picSuit(int i) const { return picSuit_.at(i); }
     PictureBox* picDrag() const { return picDrag_; }
 
-    // Where the pile named by a target code lies on the table; 255 names the pile the card in
-    // hand came from.
-    QPoint PilePosition(uint8_t toPly) const;
+    // Where a pile lies on the table; None names the pile the card in hand came from.
+    QPoint PilePosition(Pile pile) const;
 
-    // ---- Dragging ----
-    // The pile the card in hand would be dropped on now, or 255.
-    uint8_t OverLap() const;
+    // ---- The card in hand ----
+    // The pile the card in hand would be dropped on now, or None.
+    Pile OverLap() const;
     bool Dragging() const { return dragging_; }
+    // The drawing code the drag picture shows (Nothing while it is hidden).
+    uint8_t DragCode() const { return dragCode_; }
+    // The pile drawn with the drop highlight, or None.
+    Pile HighlightedPile() const { return highlighted_; }
 
     // ---- Menu ----
     QAction* mnGameNew = nullptr;
@@ -115,6 +120,7 @@ private:
     void mnGameSaveAs_Click();
     void mnGameDeck_Click();
     void mnGameOption_Click();
+    void mnGameExit_Click();
     void mnHelpAbout_Click();
     void lblPlayer_DblClick(int Index);
     void picCloseDeck_Click(int Index);
@@ -122,15 +128,16 @@ private:
     void picDrag_MouseMove(QPointF pos);
     void picDrag_MouseUp();
 
-    // The pile currently drawn highlighted, by the markers in the pile pictures' tags.
-    uint8_t HighlightedPile() const;
-    void Highlight(uint8_t toPly, bool on);
-    // An ace dropped on the empty suit pile of another suit: the two pile pictures change places
-    // so that the ace lands where it was dropped while pile i keeps holding suit i.
-    void SwapSuitPictures(uint8_t dropped, uint8_t suit);
+    void Highlight(Pile pile, bool on);
+    // Notes the highlight a pile was just drawn with.
+    void MarkHighlight(Pile pile, bool on);
+    // A new table or a new game: no drag under way and nothing highlighted.
+    void ForgetHand();
     // Flies the card in hand; false when the game was replaced while it flew.
     bool FlyDragPic(QPointF from, QPointF to);
     bool SeatShown(uint8_t I) const;
+    // The seats the table shows.
+    int SeatsShown() const;
 
     mdlGlobal& g_;
     CardLibrary& cards_;
@@ -151,7 +158,8 @@ private:
     int labelHeight_ = 0;
     bool dragging_ = false;
     QPointF grab_;
-    uint64_t dragEpoch_ = 0;
+    uint8_t dragCode_ = DrawCode::Nothing;
+    Pile highlighted_;
     bool resizing_ = false;
     bool tooSmall_ = false;
     bool unloaded_ = false;

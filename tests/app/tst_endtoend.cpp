@@ -1,14 +1,14 @@
 // The whole program offscreen, wired as main() wires it: the start window, the card library,
 // the table window and the rules. A game of computer seats is started through the menu key,
 // answered through the real players dialog and end-of-game question, and played to its end.
+#include "cards/PictureBox.h"
+#include "cards/mdlCardAPI.h"
 #include "dialogs/StartUp.h"
 #include "dialogs/frmName.h"
 #include "dialogs/frmSplash.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
-#include "table/PictureBox.h"
 #include "table/frmKorvane.h"
-#include "table/mdlCardAPI.h"
 
 #include <QAbstractButton>
 #include <QApplication>

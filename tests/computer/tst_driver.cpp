@@ -33,22 +33,24 @@ private slots:
         Put(t.P(2).CloseDeck, {C(7, 0), C(7, 1), C(7, 2)});
         // The Ace is dropped on its suit pile; the player goes on, then lays his turned Ten
         // on his own pile.
-        t.rules.HumanDrop(0, true);
+        t.rules.HumanDrop(Pile::Suit(0));
         QCOMPARE(t.G().SuitDeck[0].Count, 1);
         QCOMPARE(t.G().CurrentPlayer, 0);
         t.rules.picCloseDeck_Click(0);
         t.view.Clear();
-        t.rules.HumanDrop(10, true);
+        t.rules.HumanDrop(Pile::Open(0));
 
         // Both computers played their turn; the turn is back with the human.
         QCOMPARE(t.G().CurrentPlayer, 0);
         QCOMPARE(t.rules.Stats().turns, 3u);
         QCOMPARE(t.P(1).OpenDeck.Count, 1);
         QCOMPARE(t.P(2).OpenDeck.Count, 1);
+        // The human's card flew to his pile first, then each computer's to its own.
         const auto flights = t.view.Calls("AnimateMove");
-        QCOMPARE(flights.size(), std::size_t(2));
-        QCOMPARE(flights[0].args, std::vector<int>{11});
-        QCOMPARE(flights[1].args, std::vector<int>{12});
+        QCOMPARE(flights.size(), std::size_t(3));
+        QCOMPARE(flights[0].args, std::vector<int>{10});
+        QCOMPARE(flights[1].args, std::vector<int>{11});
+        QCOMPARE(flights[2].args, std::vector<int>{12});
         QCOMPARE(t.view.log.back().op, std::string("GiveTip"));
     }
 
@@ -57,15 +59,16 @@ private slots:
         t.G().CurrentPlayer = 1;
         Put(t.P(1).OpenDeck, {C(4, 0)});
         Put(t.P(1).CloseDeck, {C(6, 0)});
-        t.rules.HumanDrop(Target::None, false);
+        t.rules.HumanDrop(Pile::None());
         QCOMPARE(t.P(1).OpenDeck.Count, 1);
         QCOMPARE(t.G().CurrentPlayer, 1);
         QCOMPARE(t.view.Calls("SetCurrentPlayer").front().args, (std::vector<int>{1, 0}));
         // A turned card flying back repaints the closed pile it returned to.
         t.rules.picCloseDeck_Click(1);
         t.view.Clear();
-        t.rules.HumanDrop(Target::None, false);
-        QCOMPARE(t.view.log.front(), (Call{"PaintCloseDeck", {1}}));
+        t.rules.HumanDrop(Pile::None());
+        QCOMPARE(t.view.log.at(0), (Call{"AnimateMove", {Target::None}}));
+        QCOMPARE(t.view.log.at(1), (Call{"PaintCloseDeck", {1}}));
         QCOMPARE(t.G().GameState, State::Turned);
         QCOMPARE(t.view.Count("GiveTip"), 0); // no tip with a turned card in hand
     }
@@ -186,7 +189,7 @@ private slots:
         Put(t.P(2).CloseDeck, {C(9, 2)});
         t.rules.lblPlayer_DblClick(1); // switched to the computer
         t.rules.picCloseDeck_Click(0);
-        t.rules.HumanDrop(10, true);
+        t.rules.HumanDrop(Pile::Open(0));
         // Seat 1 played (its Ten to its own pile), seat 2 played, the turn is back at 0.
         QCOMPARE(t.P(1).OpenDeck.Count, 1);
         QCOMPARE(t.P(2).OpenDeck.Count, 1);

@@ -80,15 +80,13 @@ private slots:
             CheckingDisplay view(g);
             view.game = &g.Game;
             view.players = static_cast<uint8_t>(3 + seed % 6);
-            view.moveCap = 100000;
             GameRules rules(g, view);
-            view.rules = &rules;
+            rules.SetMoveLimit(100000);
 
             rules.mnGameNew_Click();
             QVERIFY2(view.failure.empty(),
                      qPrintable(QString("seed %1: %2").arg(seed).arg(view.failure.c_str())));
             QVERIFY2(view.finished, qPrintable(QString("seed %1 did not finish").arg(seed)));
-            QVERIFY(!view.capped);
             // The computer never overlooks a move, so it is never penalised.
             QCOMPARE(rules.Stats().penalties, 0u);
             QCOMPARE(g.Game.GameState, State::NoGame);

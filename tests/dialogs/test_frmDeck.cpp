@@ -1,8 +1,8 @@
 // The card-back dialog: the one highlighted frame, OK and the ways out.
 #include "DialogTest.h"
+#include "cards/PictureBox.h"
+#include "cards/mdlCardAPI.h"
 #include "dialogs/frmDeck.h"
-#include "table/PictureBox.h"
-#include "table/mdlCardAPI.h"
 
 using namespace korvane;
 

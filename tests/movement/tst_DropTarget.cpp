@@ -21,7 +21,11 @@ struct Table {
             layout.openPiles.push_back(QRect(100 + i * 160, 400, W, H));
         }
     }
-    uint8_t Drop(uint8_t c, QRect drag) { return layout.drag = drag, OverLap(layout, c, game); }
+    // The target code of the pile a drop lands on.
+    uint8_t Drop(uint8_t c, QRect drag) {
+        layout.drag = drag;
+        return OverLap(layout, c, game).Code();
+    }
 };
 
 constexpr auto Card = [](int rank, int suit) { return static_cast<uint8_t>(rank * 4 + suit); };
@@ -102,7 +106,8 @@ private slots:
     void tipVisitsSuitPilesThenSeats() {
         Table t;
         t.game.SuitCanTake[2] = t.game.Player[3].CanTake = t.game.Player[0].CanTake = true;
-        QCOMPARE(TipTargets(t.game), (std::vector<uint8_t>{2, 10, 13}));
+        QCOMPARE(TipTargets(t.game),
+                 (std::vector<Pile>{Pile::Suit(2), Pile::Open(0), Pile::Open(3)}));
         t.game.ShowTip = false;
         QVERIFY(TipTargets(t.game).empty());
     }

@@ -38,7 +38,7 @@ struct Harness {
     std::string titleAtCaption; // the title the caption was given last
     Harness() {
         view.onCall = [this](const test::Call& c) {
-            if (c.op == "SetCaption")
+            if (c.op == "SetCaption" || c.op == "UpdateCaption")
                 titleAtCaption = g.FileTitle;
         };
     }
@@ -77,8 +77,8 @@ private slots:
         QVERIFY(!h.asked.at(0).open && h.asked[0].preset.isEmpty());
         QCOMPARE(ReadAll(At("first.KVN")), Bytes(MidGame(8)));
         QCOMPARE(h.g.FileName, At("first.KVN").toStdString());
-        // The caption shows the new title; the table is not repainted.
-        QVERIFY(h.view.Count("SetCaption") == 1 && h.LastCaptionShowsTable() &&
+        // The caption shows the new title; the table is neither laid out again nor repainted.
+        QVERIFY(h.view.Count("UpdateCaption") == 1 && h.view.Count("SetCaption") == 0 &&
                 h.view.Count("PaintForm") == 0);
         QCOMPARE(h.titleAtCaption, std::string("first.KVN"));
         // Save goes to the same file without asking; a shorter game leaves no tail.
@@ -101,6 +101,15 @@ private slots:
         QCOMPARE(h.g.FileName, std::string());
         QCOMPARE(Bytes(h.g.Game), Bytes(MidGame(3)));
         QVERIFY(h.messages.isEmpty());
+        // A new game belongs to no file: the caption has no title, and Save asks for a name
+        // instead of writing over the last game's file.
+        h.answers = {At("third.kvn")};
+        h.commands.mnGameSave_Click();
+        h.rules.mnGameNew_Click();
+        QCOMPARE(h.g.FileTitle + h.g.FileName, std::string());
+        h.commands.mnGameSave_Click();
+        QCOMPARE(h.asked.size(), std::size_t{6});
+        QCOMPARE(ReadAll(At("third.kvn")), Bytes(MidGame(3)));
     }
 
     void openReplacesTheGame() {
@@ -251,12 +260,13 @@ private slots:
     void everySaveTheProgramMakesOpens() {
         Harness h;
         const QString path = At("live.KVN");
-        h.g.FileName = path.toStdString();
         QStringList refused;
         int penaltySaves = 0, questionSaves = 0, showSaves = 0, flightNo = 0;
         auto save = [&](bool now) {
             if (!now)
                 return;
+            // Every game goes to the same file (a new game starts without one).
+            h.g.FileName = path.toStdString();
             h.commands.mnGameSave_Click();
             const QByteArray file = ReadAll(path);
             if (const LoadResult r = DecodeGame(std::vector<uint8_t>(file.begin(), file.end())); !r)
@@ -284,7 +294,7 @@ private slots:
                 if (h.g.Game.Player[c].Computer)
                     h.rules.picTurn_GotFocus();
                 else if (h.g.Game.GameState == State::Turned)
-                    h.rules.HumanDrop(static_cast<uint8_t>(Target::FirstOpen + c), true);
+                    h.rules.HumanDrop(Pile::Open(c));
                 else
                     h.rules.picCloseDeck_Click(c);
                 h.g.Game.Player[0].Computer = h.g.Game.Player[0].Computer || step == 3000;

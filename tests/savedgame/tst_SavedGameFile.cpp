@@ -133,7 +133,6 @@ private slots:
         high.DeckBack = 65;
         high.TotalKorvane = 3;
         high.PathPoints = 99;
-        high.GameState = State::Dealt;
         MoveTopCard(on.Player[3].OpenDeck, on.Player[0].OpenDeck);
         on.GameState = State::PlayedOn;
         for (const GameInfo& g : {GameInfo{}, ended, low, high, on}) {
@@ -162,6 +161,7 @@ private slots:
         row("PlayerCount 4 of three", [](auto& b) { b[PlayerCountAt] = 4; });
         row("current player beyond the table", [](auto& b) { b[CurrentPlayerAt] = 3; });
         row("state 128", [](auto& b) { b[GameStateAt] = State::Penalty; });
+        row("state 254, play never opened", [](auto& b) { b[GameStateAt] = State::Dealt; });
         row("state 3", [](auto& b) { b[GameStateAt] = 3; });
         row("no game, players seated", [](auto& b) { b[GameStateAt] = State::NoGame; });
         row("pile count 53", [](auto& b) { b[CountOf(CloseDeckOf(0))] = 53; });

@@ -24,13 +24,15 @@ bool RecordingDisplay::AnimateMove(uint8_t toPly) {
     return toPly != Target::None;
 }
 
-void RecordingDisplay::AskPlayers() {
+Seating RecordingDisplay::AskPlayers() {
     Record("AskPlayers", {});
-    if (players) {
-        players(g_.Game);
-        return;
-    }
-    SeatPlayers(g_.Game, defaultPlayers);
+    // The dialog works on a copy; its answer is what it would have written.
+    GameInfo chosen = g_.Game;
+    if (players)
+        players(chosen);
+    else
+        SeatPlayers(chosen, defaultPlayers);
+    return Seating::FromDialog(chosen, chosen.GameState == State::Dealt);
 }
 
 bool RecordingDisplay::AskPlayAgain(const std::string& message) {

@@ -46,13 +46,14 @@ public:
     void PrintLabel(uint8_t I) override { Record("PrintLabel", {I}); }
     void PaintSuit(uint8_t I, bool Inverse) override { Record("PaintSuit", {I, Inverse ? 1 : 0}); }
     void PaintForm() override { Record("PaintForm", {}); }
-    void SetDragPic(int16_t Index, Pile pic, uint8_t dspCard) override {
-        Record("SetDragPic", {Index, pic == Pile::Closed ? 20 : 10, dspCard});
+    void SetDragPic(Pile pile, uint8_t dspCard) override {
+        Record("SetDragPic", {pile.index, pile.IsClosed() ? 20 : 10, dspCard});
     }
     void HideDragPic() override { Record("HideDragPic", {}); }
     void SetCurrentPlayer(bool SetDrag, bool Inverse) override {
         Record("SetCurrentPlayer", {SetDrag ? 1 : 0, Inverse ? 1 : 0});
     }
+    void SwapSuitPlaces(uint8_t a, uint8_t b) override { Record("SwapSuitPlaces", {a, b}); }
     bool AnimateMove(uint8_t toPly) override;
     void GiveTip() override { Record("GiveTip", {}); }
     void HidePlayerFrames() override { Record("HidePlayerFrames", {}); }
@@ -60,9 +61,10 @@ public:
         Record("CardShowFlight", {suit, card});
     }
     void SetCaption(bool ShowTable) override { Record("SetCaption", {ShowTable ? 1 : 0}); }
+    void UpdateCaption() override { Record("UpdateCaption", {}); }
     void Form_Resize() override { Record("Form_Resize", {}); }
     void SetBusyPointer(bool busy) override { Record("SetBusyPointer", {busy ? 1 : 0}); }
-    void AskPlayers() override;
+    Seating AskPlayers() override;
     bool AskPlayAgain(const std::string& message) override;
     Answer AskSwitchMode(uint8_t Index, bool toComputer) override;
 

@@ -1,11 +1,11 @@
 // The table window over the real rules and card library, offscreen.
+#include "cards/PictureBox.h"
+#include "cards/mdlCardAPI.h"
 #include "dialogs/frmDeck.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
-#include "table/PictureBox.h"
 #include "table/TableLayout.h"
 #include "table/frmKorvane.h"
-#include "table/mdlCardAPI.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -28,11 +28,19 @@ public:
     using frmKorvane::frmKorvane;
     std::function<void(GameInfo&)> players;
     std::function<bool(const std::string&)> playAgain;
+    std::function<void()> duringTip;
     int notEnoughResolution = 0;
 
-    void AskPlayers() override {
+    void GiveTip() override {
+        if (duringTip)
+            duringTip();
+        frmKorvane::GiveTip();
+    }
+    Seating AskPlayers() override {
+        GameInfo chosen = Global().Game;
         if (players)
-            players(Global().Game);
+            players(chosen);
+        return Seating::FromDialog(chosen, chosen.GameState == State::Dealt);
     }
     bool AskPlayAgain(const std::string& message) override {
         return playAgain ? playAgain(message) : false;
@@ -312,8 +320,8 @@ private slots:
 
         // A 7 over a 5: nothing is highlighted, and on release the card flies home.
         Drag(*r.w, r.Open(2) - home + QPoint(5, 5), false);
-        QCOMPARE(r.w->OverLap(), Target::None);
-        QVERIFY(r.w->picOpenDeck(2)->tag().isEmpty());
+        QCOMPARE(r.w->OverLap(), Pile::None());
+        QVERIFY(r.w->HighlightedPile().IsNone());
         QTest::mouseRelease(pic, Qt::LeftButton, {}, QPoint(20, 30));
         QCOMPARE(pic->pos(), home);
         QCOMPARE(r.P(2).OpenDeck.Count, uint8_t(1));
@@ -321,15 +329,15 @@ private slots:
 
         // A 7 over a 6 of another suit: highlighted while held, taken on release.
         Drag(*r.w, r.Open(1) - home + QPoint(-6, 4), false);
-        QCOMPARE(r.w->OverLap(), uint8_t(Target::FirstOpen + 1));
-        QCOMPARE(r.w->picOpenDeck(1)->tag(), QStringLiteral("1"));
+        QCOMPARE(r.w->OverLap(), Pile::Open(1));
+        QCOMPARE(r.w->HighlightedPile(), Pile::Open(1));
         QTest::mouseRelease(pic, Qt::LeftButton, {}, QPoint(20, 30));
         QCOMPARE(r.P(1).OpenDeck.Count, uint8_t(2));
         QCOMPARE(r.P(1).OpenDeck.Top(), Card(6, 0));
-        QVERIFY(r.w->picOpenDeck(1)->tag().isEmpty());
+        QVERIFY(r.w->HighlightedPile().IsNone());
         // Player 0 goes on with the card beneath, which is now in hand over his pile.
         QCOMPARE(r.G().CurrentPlayer, uint8_t(0));
-        QCOMPARE(pic->tag(), QString::number(Card(2, 3)));
+        QCOMPARE(r.w->DragCode(), Card(2, 3));
         QCOMPARE(pic->pos(), home);
     }
 
@@ -350,13 +358,16 @@ private slots:
         QApplication::sendEvent(pic, &move);
         QCOMPARE(pic->pos(), home);
         QVERIFY(!r.w->Dragging());
-        {
-            GameRules::MoveGuard busy(*r.rules);
+        // The tip is a move under way: the card cannot be taken while it runs.
+        r.w->duringTip = [&] {
+            QVERIFY(r.rules->MoveInProgress());
             Drag(*r.w, r.Open(1) - home, false);
             QCOMPARE(pic->pos(), home);
-            QVERIFY(r.w->picOpenDeck(1)->tag().isEmpty());
+            QVERIFY(r.w->HighlightedPile().IsNone());
             QTest::mouseRelease(pic, Qt::LeftButton, {}, QPoint(20, 30));
-        }
+        };
+        r.rules->picTurn_GotFocus();
+        r.w->duringTip = nullptr;
         QCOMPARE(pic->pos(), home);
         QCOMPARE(r.P(0).OpenDeck.Count, uint8_t(2));
         QCOMPARE(r.P(1).OpenDeck.Count, uint8_t(1));
@@ -374,7 +385,7 @@ private slots:
         // The ace shows where it was dropped; pile 0 moved to the ace's own place.
         QCOMPARE(r.On(r.w->picSuit(2)), place0);
         QCOMPARE(r.On(r.w->picSuit(0)), place2);
-        QVERIFY(r.w->picSuit(0)->tag().isEmpty() && r.w->picSuit(2)->tag().isEmpty());
+        QVERIFY(r.w->HighlightedPile().IsNone());
         // And keeps its place when the window is resized.
         r.w->resize(r.w->width() + 200, r.w->height());
         QTRY_VERIFY(r.w->picSuit(2)->x() < r.w->picSuit(1)->x());
@@ -406,7 +417,7 @@ private slots:
         QVERIFY(!r.rules->MoveInProgress());
         if (!r.P(0).OpenDeck.Empty()) {
             QCOMPARE(r.w->picDrag()->pos(), r.Open(0));
-            QCOMPARE(r.w->picDrag()->tag(), QString::number(r.P(0).OpenDeck.Top()));
+            QCOMPARE(r.w->DragCode(), r.P(0).OpenDeck.Top());
         }
     }
 
@@ -446,7 +457,7 @@ private slots:
         const QPoint home = r.Open(0);
         // Half a card off the pile, so that the drop still has a way to fly.
         Drag(*r.w, r.Open(1) - home + QPoint(35, 40), false);
-        QCOMPARE(r.w->OverLap(), uint8_t(Target::FirstOpen + 1));
+        QCOMPARE(r.w->OverLap(), Pile::Open(1));
         bool replaced = false;
         // The new game is laid out like the old one, so a drop carried over would be legal.
         QTimer::singleShot(0, [&] {
@@ -461,7 +472,7 @@ private slots:
         QCOMPARE(r.G().CurrentPlayer, uint8_t(0));
         QVERIFY(!r.rules->MoveInProgress());
         QCOMPARE(r.w->picDrag()->pos(), home);
-        QCOMPARE(r.w->picDrag()->tag(), QString::number(Card(6, 1)));
+        QCOMPARE(r.w->DragCode(), Card(6, 1));
     }
 
     // Exposure shows the stored pictures, the tip visits only a marked pile and comes home,
@@ -477,7 +488,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(r.w.get()));
         r.w->repaint();
         QCOMPARE(r.w->picOpenDeck(1)->image().toImage(), before);
-        QCOMPARE(r.w->picDrag()->tag(), QString::number(Card(6, 0)));
+        QCOMPARE(r.w->DragCode(), Card(6, 0));
         r.P(1).OpenDeck.Card[0] = Card(5, 1);
 
         r.G().ShowTip = true;
@@ -507,7 +518,7 @@ private slots:
         const QPoint last = log.places.last();
         QVERIFY(last != start);
         QVERIFY(!r.w->Table()->rect().intersects(QRect(last, r.w->picDrag()->size())));
-        QVERIFY(r.w->picDrag()->isHidden() && r.w->picDrag()->tag().isEmpty());
+        QVERIFY(r.w->picDrag()->isHidden() && r.w->DragCode() == DrawCode::Nothing);
         QCOMPARE(r.On(r.w->picSuit(1)), start);
     }
 
@@ -537,7 +548,7 @@ private slots:
         r.w->mnGameExit->trigger();
         QVERIFY(!r.w->isVisible());
         QVERIFY(!r.cards.Ready());
-        QVERIFY(r.rules->Abandoned(epoch));
+        QVERIFY(r.rules->Epoch() != epoch);
     }
 };
 

@@ -1,4 +1,4 @@
-#include "table/PictureBox.h"
+#include "cards/PictureBox.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>

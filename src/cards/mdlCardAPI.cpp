@@ -1,7 +1,7 @@
-#include "table/mdlCardAPI.h"
+#include "cards/mdlCardAPI.h"
 
+#include "cards/PictureBox.h"
 #include "engine/Rounding.h"
-#include "table/PictureBox.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Runs under a screen scale factor (set by the test's environment): card pictures store and
 // show their images at the screen's own scale.
-#include "table/PictureBox.h"
-#include "table/mdlCardAPI.h"
+#include "cards/PictureBox.h"
+#include "cards/mdlCardAPI.h"
 
 #include <QPainter>
 #include <QtTest>

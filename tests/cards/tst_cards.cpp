@@ -1,5 +1,5 @@
-#include "table/PictureBox.h"
-#include "table/mdlCardAPI.h"
+#include "cards/PictureBox.h"
+#include "cards/mdlCardAPI.h"
 
 #include <QDir>
 #include <QFile>

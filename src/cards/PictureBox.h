@@ -18,12 +18,6 @@ class PictureBox : public QWidget {
 public:
     explicit PictureBox(QWidget* parent = nullptr);
 
-    // A marker the game keeps with the picture: the card code of the card in hand, or "1" for
-    // a highlighted pile.
-    QString Tag;
-    const QString& tag() const { return Tag; }
-    void setTag(const QString& tag) { Tag = tag; }
-
     QColor background() const { return background_; }
     // Like a classic picture box, changing the background erases the picture.
     void setBackground(const QColor& colour);

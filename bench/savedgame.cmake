@@ -1,3 +1,0 @@
-add_executable(bench_savedgame ${CMAKE_CURRENT_SOURCE_DIR}/bench_savedgame.cpp)
-set_target_properties(bench_savedgame PROPERTIES AUTOMOC OFF)
-target_link_libraries(bench_savedgame PRIVATE korvane_savedgame_ui korvane_sim benchmark::benchmark)

@@ -51,6 +51,8 @@ int main(int argc, char* argv[]) {
     if (const std::optional<int> code = AnswerInformationOptions(argc, argv))
         return *code;
 
+    // Names the desktop entry, so that a Wayland desktop shows the window under its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.korvane.Korvane"));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(korvane::AppTitle));
 

@@ -1,6 +1,60 @@
 #include "engine/GameRules.h"
 
+#include <algorithm>
+
 namespace korvane {
+
+namespace {
+
+// The givers of a penalty's cards, one entry per card in the order the cards go: every other
+// player in seat order hands TotalKorvane cards, fewer when his closed pile runs out; a player
+// with only an open pile, or who is out, gives nothing. The closed piles at the penalty's start
+// decide it all, and nothing else changes them while the cards are handed over.
+std::vector<uint8_t> PenaltyGivers(const GameInfo& G) {
+    std::vector<uint8_t> givers;
+    for (uint8_t p = 0; p < G.PlayerCount; ++p) {
+        if (p == G.CurrentPlayer)
+            continue;
+        const int n = std::min<int>(G.TotalKorvane, G.Player[p].CloseDeck.Count);
+        givers.insert(givers.end(), static_cast<std::size_t>(n), p);
+    }
+    return givers;
+}
+
+enum class MoveEnd : uint8_t { GoesOn, TurnPassed, GameOver };
+
+// The record's part of ending a move whose card went to pile `to`; NextPlayer shows it. The
+// mover goes on (a turned card now played: state 2) unless he laid the card on his own open pile
+// or holds no cards any more. Otherwise the turn passes to the next seat that holds cards, and
+// the game is over when it comes back to the mover or, without the last chance, fewer than two
+// players hold cards.
+MoveEnd EndMove(GameInfo& G, Pile to) {
+    const uint8_t start = G.CurrentPlayer;
+    if (to != Pile::Open(start) && G.Player[start].HoldsCards()) {
+        if (G.GameState == State::Turned)
+            G.GameState = State::PlayedOn;
+        return MoveEnd::GoesOn;
+    }
+
+    int holding = 0;
+    for (std::size_t p = 0; p < G.PlayerCount; ++p)
+        holding += G.Player[p].HoldsCards() ? 1 : 0;
+
+    G.GameState = State::Playing;
+    // A mistake noted in a turn is charged in that turn or not at all: it must never fall on
+    // the next player who lays a turned card on an open pile.
+    G.MistakeMade = false;
+    do {
+        G.CurrentPlayer =
+            static_cast<uint8_t>(G.CurrentPlayer + 1 >= G.PlayerCount ? 0 : G.CurrentPlayer + 1);
+    } while (!G.Player[G.CurrentPlayer].HoldsCards() && G.CurrentPlayer != start);
+
+    if (G.CurrentPlayer == start || (holding < 2 && !G.LastChance))
+        return MoveEnd::GameOver;
+    return MoveEnd::TurnPassed;
+}
+
+} // namespace
 
 GameRules::GameRules(mdlGlobal& global, TableDisplay& display)
     : g_(global), view_(display), ask_(display, *this) {
@@ -82,12 +136,34 @@ void GameRules::ReplaceGame() {
 }
 
 GameInfo GameRules::SaveableRecord() const {
+    // Menus work during flights and questions, so a save can be made at any moment. Which game
+    // it holds, decided here:
+    //  * Between moves, and so during a computer move's flight, a human drop's flight (the card
+    //    is still on the pile it left), the move tip and a question to switch a seat: the game
+    //    as it stands.
+    //  * During a penalty hand-over: the game as it will stand once the running move is
+    //    complete. The penalty cards still to come are handed over as GiveKorvane hands them
+    //    (its givers were fixed when it began) and the state before the penalty comes back.
+    //    - After mistake 1 (a closed-pile click) that is all: the turned card is still the first
+    //      of the closed pile and stays in hand (or the open pile has just been turned over).
+    //    - A penalty charged as the turned card was laid on an open pile (mistake 2, or a charge
+    //      under "Korvane per Turn") interrupted that move after the card had left the closed
+    //      pile, so the move is finished as NextPlayer finishes it: after the own pile (or with
+    //      no cards left) the turn passes, after another's the player goes on with state 2.
+    //    - When finishing the move ends the game: no game, as below.
+    //  * From the moment a game ends, through the question and the card show, the table is on
+    //    its way to empty: no game. No half-cleared game is ever saved.
     GameInfo copy = g_.Game;
-    if (copy.GameState == State::Penalty)
+    bool over = false;
+    if (copy.GameState == State::Penalty) {
+        PlayerInfo& offender = copy.Player[copy.CurrentPlayer];
+        for (std::size_t i = penaltyGiven_; i < penaltyGivers_.size(); ++i)
+            MoveTopCard(copy.Player[penaltyGivers_[i]].CloseDeck, offender.CloseDeck);
         copy.GameState = stateBeforePenalty_;
-    // From the moment a game ends, through the question and the card show, the table is on
-    // its way to empty: no half-cleared game is ever saved.
-    if (finishing_ || (copy.GameState == State::NoGame && copy.PlayerCount > 0))
+        if (!penaltyMoveTo_.IsNone())
+            over = EndMove(copy, penaltyMoveTo_) == MoveEnd::GameOver;
+    }
+    if (over || finishing_ || (copy.GameState == State::NoGame && copy.PlayerCount > 0))
         ResetGame(copy);
     return copy;
 }
@@ -327,7 +403,7 @@ bool GameRules::TransferCard(uint8_t toPly) {
     }
     if (charge) {
         G.MistakeMade = false;
-        GiveKorvane();
+        GiveKorvane(to);
     }
     view_.PrintLabel(c);
     view_.HideDragPic();
@@ -355,34 +431,19 @@ bool GameRules::NextPlayer(uint8_t toPly) {
     if (G.GameState == State::NoGame)
         return false;
     const uint8_t start = G.CurrentPlayer;
-
-    if (Pile::FromCode(toPly, G.PlayerCount) != Pile::Open(start) && G.Player[start].HoldsCards()) {
-        if (G.GameState == State::Turned)
-            G.GameState = State::PlayedOn;
+    const MoveEnd end = EndMove(G, Pile::FromCode(toPly, G.PlayerCount));
+    if (end == MoveEnd::GoesOn) {
         view_.SetCurrentPlayer(true, false);
         return false;
     }
 
-    int holding = 0;
-    for (std::size_t p = 0; p < G.PlayerCount; ++p)
-        holding += G.Player[p].HoldsCards() ? 1 : 0;
-
+    // The mover's piles, with no card in hand any more (TransferCard has hidden it).
     view_.PaintCloseDeck(start);
     view_.PaintOpenDeck(start, false);
-    G.GameState = State::Playing;
-    // A mistake noted in a turn is charged in that turn or not at all: it must never fall on
-    // the next player who lays a turned card on an open pile.
-    G.MistakeMade = false;
     ++stats_.turns;
-
-    do {
-        G.CurrentPlayer =
-            static_cast<uint8_t>(G.CurrentPlayer + 1 >= G.PlayerCount ? 0 : G.CurrentPlayer + 1);
-    } while (!G.Player[G.CurrentPlayer].HoldsCards() && G.CurrentPlayer != start);
-
     view_.PrintLabel(start);
     view_.PrintLabel(G.CurrentPlayer);
-    if (G.CurrentPlayer == start || (holding < 2 && !G.LastChance))
+    if (end == MoveEnd::GameOver)
         FinishGame();
     else
         view_.SetCurrentPlayer(true, false);
@@ -391,12 +452,17 @@ bool GameRules::NextPlayer(uint8_t toPly) {
 
 // ---- Penalties and the end of a game ----
 
-void GameRules::GiveKorvane() {
+void GameRules::GiveKorvane(Pile onTransferTo) {
     MoveGuard guard(*this);
     GameInfo& G = Game();
     const uint8_t o = G.CurrentPlayer;
     const uint8_t remembered = G.GameState;
+    // What SaveableRecord needs to finish the running move in a copy.
+    const std::vector<uint8_t> givers = PenaltyGivers(G);
     stateBeforePenalty_ = remembered;
+    penaltyMoveTo_ = onTransferTo;
+    penaltyGivers_ = givers;
+    penaltyGiven_ = 0;
     G.GameState = State::Penalty;
     ++stats_.penalties;
     if (o < stats_.penaltiesBySeat.size())
@@ -404,17 +470,11 @@ void GameRules::GiveKorvane() {
 
     view_.PaintCloseDeck(o);
     view_.HideDragPic();
-    for (uint8_t p = 0; p < G.PlayerCount; ++p) {
-        if (p == o)
-            continue;
-        for (int k = 0; k < G.TotalKorvane; ++k) {
-            // A giver with only an open pile, or who is out, gives nothing.
-            if (G.Player[p].CloseDeck.Empty())
-                continue;
-            view_.SetDragPic(Pile::Closed(p), G.DeckBack);
-            ask_.AnimateMove(Pile::Closed(o));
-            HandOverPenaltyCard(p);
-        }
+    for (const uint8_t p : givers) {
+        view_.SetDragPic(Pile::Closed(p), G.DeckBack);
+        ask_.AnimateMove(Pile::Closed(o));
+        HandOverPenaltyCard(p);
+        ++penaltyGiven_;
     }
     G.GameState = remembered;
     view_.SetCurrentPlayer(true, false);

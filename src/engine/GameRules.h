@@ -82,15 +82,20 @@ public:
     bool RunningMoveAbandoned() const { return activeEpoch_ != epoch_; }
     bool MoveInProgress() const { return moveDepth_ > 0; }
 
-    // The record as a save made now should hold: never a penalty half handed over (the state
-    // before it), never a game half cleared by the end-of-game show (no game).
+    // The record as a save made now should hold: the game between moves. During a penalty, the
+    // game once the running move is complete (every penalty card handed over, and a move that
+    // the penalty interrupted finished as NextPlayer finishes it); no game from the end of a
+    // game through the card show. The decision for each moment is written out where it is made.
     GameInfo SaveableRecord() const;
 
     // ---- Rule operations (public for tests; the entry points above are what the UI calls) ----
 
     bool TransferCard(uint8_t toPly);
     bool NextPlayer(uint8_t toPly);
-    void GiveKorvane();
+    // A penalty for the current player. onTransferTo: the open pile his turned card was just
+    // laid on when the penalty is charged on that transfer (NextPlayer(onTransferTo) then ends
+    // the move), None after a closed-pile click.
+    void GiveKorvane(Pile onTransferTo = Pile::None());
     void FinishGame();
     // The closed-pile click as the rules define it, without the in-progress refusal.
     void CloseDeckClick(int Index);
@@ -154,8 +159,12 @@ private:
     uint64_t activeEpoch_ = 1;
     int entryDepth_ = 0;
     int moveDepth_ = 0;
-    // While a penalty is handed over: the state it will return to.
+    // While a penalty is handed over: the state it will return to, the transfer it was charged
+    // on (Target::None for none), its givers one per card, and how many cards have gone.
     uint8_t stateBeforePenalty_ = State::Playing;
+    Pile penaltyMoveTo_;
+    std::vector<uint8_t> penaltyGivers_;
+    std::size_t penaltyGiven_ = 0;
     bool finishing_ = false;
     bool shutDown_ = false;
 };

@@ -15,6 +15,21 @@ void MistakePosition(Table& t) {
     Put(t.P(1).CloseDeck, {C(4, 0), C(4, 1), C(4, 2)});
     Put(t.P(2).CloseDeck, {C(5, 0), C(5, 1)});
 }
+
+// The game as a file holds it and play goes on from it: piles, player to move, state and a noted
+// mistake (the move finder's marks are worked out afresh before use).
+bool SameGame(const GameInfo& a, const GameInfo& b) {
+    if (a.GameState != b.GameState || a.PlayerCount != b.PlayerCount ||
+        a.CurrentPlayer != b.CurrentPlayer || a.SuitDeck != b.SuitDeck ||
+        bool(a.MistakeMade) != bool(b.MistakeMade))
+        return false;
+    for (std::size_t p = 0; p < a.PlayerCount; ++p)
+        if (a.Player[p].CloseDeck != b.Player[p].CloseDeck ||
+            a.Player[p].OpenDeck != b.Player[p].OpenDeck)
+            return false;
+    return true;
+}
+
 } // namespace
 
 class TestPenalties : public QObject {
@@ -159,6 +174,103 @@ private slots:
         QVERIFY(t.rules.TransferCard(11));
         QCOMPARE(t.rules.Stats().penalties, 0u);
         QCOMPARE(t.P(1).CloseDeck.Count, 1);
+    }
+
+    // A save during a penalty holds the game once the running move is complete
+    // (GameRules::SaveableRecord): here, after mistake 1, the turned card still in hand.
+    void aSaveDuringAPenaltyForMistakeOneHoldsItHandedOver() {
+        Table t;
+        MistakePosition(t);
+        std::vector<GameInfo> saves;
+        t.view.onCall = [&](const Call& c) {
+            if (c.op == "AnimateMove")
+                saves.push_back(t.rules.SaveableRecord());
+        };
+        t.rules.picCloseDeck_Click(0);
+        QCOMPARE(saves.size(), std::size_t(2));
+        for (const GameInfo& s : saves) {
+            QCOMPARE(s.GameState, State::Turned);
+            QVERIFY(SameGame(s, t.G()));
+        }
+    }
+
+    // Mistake 2 with the last card of the closed pile: the turned card has left it before the
+    // penalty cards fly. A save holds the move finished: the turn passed to player 1.
+    void aSaveDuringAPenaltyForMistakeTwoHoldsTheTurnPassed() {
+        Table t;
+        MistakePosition(t);
+        ClearDeck(t.P(0).OpenDeck);
+        Put(t.P(0).CloseDeck, {C(1, 1)}); // a Two that could go on player 1's Ace
+        t.rules.picCloseDeck_Click(0);
+        QCOMPARE(t.G().GameState, State::Turned);
+
+        std::vector<GameInfo> saves;
+        t.view.onCall = [&](const Call& c) {
+            if (c.op == "AnimateMove")
+                saves.push_back(t.rules.SaveableRecord());
+        };
+        QVERIFY(t.rules.TransferCard(10));
+        QVERIFY(t.rules.NextPlayer(10));
+        QCOMPARE(t.rules.Stats().penalties, 1u);
+        QCOMPARE(t.G().CurrentPlayer, 1);
+        QCOMPARE(saves.size(), std::size_t(2));
+        for (const GameInfo& s : saves) {
+            QVERIFY(SameGame(s, t.G()));
+            QCOMPARE(s.GameState, State::Playing);
+            QCOMPARE(s.Player[0].OpenDeck.Top(), C(1, 1));
+            QCOMPARE(s.Player[0].CloseDeck.Count, 2);
+        }
+    }
+
+    // "Korvane per Turn": the noted mistake 1 is charged as the turned card goes on another's
+    // open pile, and the player goes on with state 2.
+    void aSaveDuringAChargeOnAnotherPileHoldsThePlayerGoingOn() {
+        Table t;
+        t.G().KorvanePerTurn = true;
+        MistakePosition(t);
+        Put(t.P(0).CloseDeck, {C(1, 1), C(10, 1)});
+        t.rules.picCloseDeck_Click(0);
+        QVERIFY(t.G().MistakeMade);
+
+        std::vector<GameInfo> saves;
+        t.view.onCall = [&](const Call& c) {
+            if (c.op == "AnimateMove")
+                saves.push_back(t.rules.SaveableRecord());
+        };
+        QVERIFY(t.rules.TransferCard(11));
+        QVERIFY(!t.rules.NextPlayer(11));
+        QCOMPARE(t.rules.Stats().penalties, 1u);
+        QCOMPARE(saves.size(), std::size_t(2));
+        for (const GameInfo& s : saves) {
+            QVERIFY(SameGame(s, t.G()));
+            QCOMPARE(s.GameState, State::PlayedOn);
+            QCOMPARE(s.CurrentPlayer, 0);
+            QVERIFY(!s.MistakeMade);
+        }
+    }
+
+    // The penalty takes the last card of the only other player holding any: finishing the move
+    // ends the game, so a save holds no game, as one at the end-of-game question does.
+    void aSaveDuringAPenaltyThatEndsTheGameHoldsNoGame() {
+        Table t;
+        t.G().CurrentPlayer = 0;
+        Put(t.P(0).CloseDeck, {C(0, 0), C(5, 3)}); // an Ace, which could go to its suit pile
+        Put(t.P(1).CloseDeck, {C(7, 1)});
+        t.rules.picCloseDeck_Click(0);
+
+        std::vector<GameInfo> saves;
+        t.view.onCall = [&](const Call& c) {
+            if (c.op == "AnimateMove" || c.op == "AskPlayAgain")
+                saves.push_back(t.rules.SaveableRecord());
+        };
+        QVERIFY(t.rules.TransferCard(10));
+        QVERIFY(t.rules.NextPlayer(10));
+        QCOMPARE(t.view.Count("AskPlayAgain"), 1);
+        QCOMPARE(saves.size(), std::size_t(2)); // one penalty card's flight, then the question
+        for (const GameInfo& s : saves) {
+            QCOMPARE(s.GameState, State::NoGame);
+            QCOMPARE(s.PlayerCount, 0);
+        }
     }
 
     void theGiverWhoseClosedPileEmptiesIsRepainted() {

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -234,18 +235,23 @@ private slots:
         QVERIFY(WriteAll(At("chosen.KVN"), Bytes(MidGame(3))));
         // Qt's own dialog, since a platform's native one is out of reach of the test.
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-        QObject timers; // owns the polls, which may outlive their dialog by a tick
-        auto answer = [&timers](const std::function<void(QFileDialog*)>& act) {
-            auto* poll = new QTimer(&timers);
-            // Polls until the dialog is up, however slowly a loaded machine shows it.
-            QObject::connect(poll, &QTimer::timeout, [poll, act] {
-                for (QWidget* w : QApplication::topLevelWidgets())
-                    if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
-                        QTimer::singleShot(2000, d, &QDialog::reject); // rather than hang
-                        return act(d), poll->deleteLater();
-                    }
+        // Runs `act` on the dialog at the first turn of its own loop, which exec() enters with
+        // the dialog shown. The name goes straight into the dialog's name box: selectFile()
+        // leaves that box alone once it has the focus, which the window's activation gives it
+        // sooner or later depending on the machine's load.
+        auto answer = [](const std::function<void(QFileDialog*)>& act) {
+            QTimer::singleShot(0, [act] {
+                auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(d);
+                act(d);
+                if (d->isVisible())
+                    d->reject(); // the answer was refused: fail, not hang
             });
-            poll->start(20);
+        };
+        auto type = [](QFileDialog* d, const QString& name) {
+            auto* box = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(box);
+            box->setText(name);
         };
         mdlGlobal g(FixedSeed(1));
         DialogFolder folder;
@@ -254,7 +260,7 @@ private slots:
             seen = {d->nameFilters().join(';'), d->defaultSuffix(), d->directory().absolutePath(),
                     QString::number(d->acceptMode() == QFileDialog::AcceptOpen &&
                                     d->fileMode() == QFileDialog::ExistingFile)};
-            d->selectFile(At("chosen.KVN"));
+            type(d, At("chosen.KVN"));
             static_cast<QDialog*>(d)->accept(); // public in QDialog
         });
         QCOMPARE(GetFilename(nullptr, g, true, folder), At("chosen.KVN").toStdString());

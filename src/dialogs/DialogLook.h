@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 
+class QLineEdit;
 class QPushButton;
 class QWidget;
 
@@ -19,6 +20,10 @@ QFont ButtonFont();
 // Gives a dialog the window font; its buttons get ButtonFont through MakeButton.
 void ApplyWindowFont(QWidget* window);
 QPushButton* MakeButton(const QString& text, QWidget* parent);
+
+// Selects the box's text whenever the box gets the focus, by Tab or by a click, so that typing
+// replaces it. Clicks in a box that already has the focus place the cursor as usual.
+void SelectAllOnFocus(QLineEdit* box);
 
 // Shows a dialog modally, owned by `owner`, and discards it; true when it was accepted. The
 // guarded pointer keeps this safe when the owner goes away (and takes the dialog with it)

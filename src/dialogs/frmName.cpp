@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -71,7 +70,7 @@ frmName::frmName(mdlGlobal& g, GameInfo& game, QWidget* owner)
             sp.setRetainSizeWhenHidden(true);
             w->setSizePolicy(sp);
         }
-        txt->installEventFilter(this);
+        SelectAllOnFocus(txt); // typing replaces the name
         const int col = (i / 4) * 2;
         grid->addWidget(chk, i % 4, col);
         grid->addWidget(txt, i % 4, col + 1);
@@ -129,16 +128,6 @@ void frmName::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-bool frmName::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn) {
-        for (QLineEdit* txt : txtName_) {
-            if (watched == txt)
-                txt->selectAll(); // typing replaces the name
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void frmName::SelectPlayers(int position) {

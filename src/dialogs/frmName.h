@@ -63,7 +63,6 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // A selection or tick made by the dialog itself, with the operation the toolkit would not

@@ -5,7 +5,6 @@
 #include "engine/mdlGlobal.h"
 
 #include <QCheckBox>
-#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -132,7 +131,7 @@ frmOption::frmOption(GameInfo& game, QWidget* owner) : QDialog(owner), game_(gam
         for (QLineEdit* box : {txtStep_[i], txtTime_[i]}) {
             box->setMaxLength(BoxLength);
             box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + S);
-            box->installEventFilter(this);
+            SelectAllOnFocus(box); // typing replaces the value
         }
         auto* lblStep = new QLabel(QString::fromLatin1(labels[2 * i]), fraCardMove);
         auto* lblTime = new QLabel(QString::fromLatin1(labels[2 * i + 1]), fraCardMove);
@@ -203,14 +202,6 @@ void frmOption::showEvent(QShowEvent* event) {
         Form_Activate();
         txtStep_[0]->setFocus(Qt::TabFocusReason);
     }
-}
-
-bool frmOption::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn) {
-        if (auto* box = qobject_cast<QLineEdit*>(watched))
-            box->selectAll(); // typing replaces the value
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void frmOption::ShowValue(QLineEdit* box, int value) {

@@ -53,7 +53,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Shows a value from the record; a value wider than a box still shows whole, so that OK

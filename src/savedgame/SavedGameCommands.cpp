@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <span>
 
@@ -59,11 +60,32 @@ MessageReporter WarningBoxReporter() {
     };
 }
 
-std::string GetFilename(QWidget* parent, mdlGlobal& g, bool OpnSv, const FileChooser& choose,
-                        const MessageReporter& report) {
+bool UserMayWrite(const QString& folder) {
+    const QFileInfo info(folder);
+    return info.isDir() && info.isWritable();
+}
+
+QString DialogFolder::Start() const {
+    if (!last_.isEmpty())
+        return last_;
+    for (const QString& folder :
+         {QCoreApplication::applicationDirPath(),
+          QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)}) {
+        if (!folder.isEmpty() && mayWrite_(folder))
+            return folder;
+    }
+    return QDir::homePath();
+}
+
+void DialogFolder::Chosen(const QString& file) {
+    last_ = QFileInfo(file).absolutePath();
+}
+
+std::string GetFilename(QWidget* parent, mdlGlobal& g, bool OpnSv, DialogFolder& folder,
+                        const FileChooser& choose, const MessageReporter& report) {
     FileRequest request;
     request.open = OpnSv;
-    request.folder = QCoreApplication::applicationDirPath();
+    request.folder = folder.Start();
     if (!OpnSv && !Blank(g.FileName))
         request.preset = QString::fromStdString(g.FileName);
     request.filter = QString::fromLatin1(KvnFilter);
@@ -81,17 +103,19 @@ std::string GetFilename(QWidget* parent, mdlGlobal& g, bool OpnSv, const FileCho
             continue;
         }
         g.FileTitle = info.fileName().toStdString();
+        folder.Chosen(path);
         return path.toStdString();
     }
 }
 
 SavedGameCommands::SavedGameCommands(QWidget* parent, GameRules& rules, TableDisplay& display,
-                                     FileChooser choose, MessageReporter report)
+                                     FileChooser choose, MessageReporter report,
+                                     DialogFolder folder)
     : parent_(parent), rules_(rules), display_(display), choose_(std::move(choose)),
-      report_(std::move(report)) {}
+      report_(std::move(report)), folder_(std::move(folder)) {}
 
 std::string SavedGameCommands::GetFilename(bool OpnSv) {
-    return korvane::GetFilename(parent_, rules_.Global(), OpnSv, choose_, report_);
+    return korvane::GetFilename(parent_, rules_.Global(), OpnSv, folder_, choose_, report_);
 }
 
 void SavedGameCommands::mnGameOpen_Click() {

@@ -34,10 +34,30 @@ using MessageReporter = std::function<void(QWidget* parent, const QString& text)
 FileChooser DialogFileChooser();
 MessageReporter WarningBoxReporter();
 
-// The file dialog for Open (OpnSv true) or Save. Returns the chosen full path and stores its
-// file name in g.FileTitle; returns "" and leaves FileTitle alone on cancel. An existing
-// read-only file is refused for saving and the dialog shown again.
-std::string GetFilename(QWidget* parent, mdlGlobal& g, bool OpnSv,
+// Whether the user may save into a folder.
+bool UserMayWrite(const QString& folder);
+
+// Where the file dialog starts: the folder of the file last chosen in this run; before any, the
+// program's folder when the user may write there (not so when installed under /usr), else the
+// documents folder, else home.
+class DialogFolder {
+public:
+    using WriteCheck = std::function<bool(const QString& folder)>;
+    explicit DialogFolder(WriteCheck mayWrite = UserMayWrite) : mayWrite_(std::move(mayWrite)) {}
+
+    QString Start() const;
+    void Chosen(const QString& file);
+
+private:
+    WriteCheck mayWrite_;
+    QString last_;
+};
+
+// The file dialog for Open (OpnSv true) or Save, starting in `folder`. Returns the chosen full
+// path, stores its file name in g.FileTitle and its folder in `folder`; returns "" and leaves
+// both alone on cancel. An existing read-only file is refused for saving and the dialog shown
+// again.
+std::string GetFilename(QWidget* parent, mdlGlobal& g, bool OpnSv, DialogFolder& folder,
                         const FileChooser& choose = DialogFileChooser(),
                         const MessageReporter& report = WarningBoxReporter());
 
@@ -45,7 +65,8 @@ class SavedGameCommands {
 public:
     SavedGameCommands(QWidget* parent, GameRules& rules, TableDisplay& display,
                       FileChooser choose = DialogFileChooser(),
-                      MessageReporter report = WarningBoxReporter());
+                      MessageReporter report = WarningBoxReporter(),
+                      DialogFolder folder = DialogFolder());
 
     void mnGameOpen_Click();
     void mnGameSave_Click();
@@ -64,6 +85,7 @@ private:
     TableDisplay& display_;
     FileChooser choose_;
     MessageReporter report_;
+    DialogFolder folder_;
 };
 
 } // namespace korvane

@@ -11,6 +11,7 @@ class TestFrmOption : public QObject {
 private slots:
     void showsAndStoresEverySetting();
     void numberBoxes();
+    void aClickSelectsTheValue();
     void sliderFollowsThePathBox();
     void cancelEscAndCloseWriteNothing();
 };
@@ -70,6 +71,16 @@ void TestFrmOption::numberBoxes() {
         QCOMPARE(game.MoveStep, step);
         QCOMPARE(game.MoveSpeed, pause);
     }
+}
+
+void TestFrmOption::aClickSelectsTheValue() {
+    GameInfo game;
+    frmOption dlg(game, nullptr);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QTest::mouseClick(dlg.txtTime(1), Qt::LeftButton);
+    QTest::keyClicks(dlg.txtTime(1), "42");
+    QCOMPARE(dlg.txtTime(1)->text(), QString("42"));
 }
 
 void TestFrmOption::sliderFollowsThePathBox() {

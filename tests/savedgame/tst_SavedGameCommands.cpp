@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -29,14 +31,18 @@ struct Harness {
     GameRules rules{g, view};
     QStringList answers, messages;
     std::vector<FileRequest> asked;
-    SavedGameCommands commands{nullptr, rules, view,
+    DialogFolder::WriteCheck mayWrite;
+    SavedGameCommands commands{nullptr,
+                               rules,
+                               view,
                                [this](QWidget*, const FileRequest& r) {
                                    asked.push_back(r);
                                    return answers.isEmpty() ? QString() : answers.takeFirst();
                                },
-                               [this](QWidget*, const QString& text) { messages << text; }};
+                               [this](QWidget*, const QString& text) { messages << text; },
+                               DialogFolder(mayWrite)};
     std::string titleAtCaption; // the title the caption was given last
-    Harness() {
+    explicit Harness(DialogFolder::WriteCheck check = UserMayWrite) : mayWrite(std::move(check)) {
         view.onCall = [this](const test::Call& c) {
             if (c.op == "SetCaption" || c.op == "UpdateCaption")
                 titleAtCaption = g.FileTitle;
@@ -208,34 +214,65 @@ private slots:
         QCOMPARE(h.view.Count("SetCaption"), captions);
     }
 
+    // The dialog starts in the program's folder only when the user may write there; after a
+    // file is chosen, in that file's folder, whether or not the command then succeeds.
+    void dialogStartsWhereTheUserCanWrite() {
+        const QString program = QCoreApplication::applicationDirPath();
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const struct {
+            DialogFolder::WriteCheck mayWrite;
+            QString start;
+        } cases[] = {{[](const QString&) { return true; }, program},
+                     {[&](const QString& f) { return f != program; }, documents},
+                     {[](const QString&) { return false; }, QDir::homePath()}};
+        for (const auto& c : cases) {
+            Harness h(c.mayWrite);
+            h.commands.mnGameOpen_Click(); // cancelled: no folder to remember
+            h.answers = {At("sub/missing.KVN")};
+            h.commands.mnGameOpen_Click();
+            h.commands.mnGameSaveAs_Click();
+            QCOMPARE(h.asked.size(), std::size_t{3});
+            QCOMPARE(h.asked[0].folder, c.start);
+            QCOMPARE(h.asked[1].folder, c.start);
+            QCOMPARE(h.asked[2].folder, At("sub"));
+        }
+    }
+
     // The program's own chooser: the dialog as it is set up, answered from inside its loop.
     void fileDialog() {
         QVERIFY(WriteAll(At("chosen.KVN"), Bytes(MidGame(3))));
         // Qt's own dialog, since a platform's native one is out of reach of the test.
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-        QObject timers; // owns the polls, which may outlive their dialog by a tick
-        auto answer = [&timers](const std::function<void(QFileDialog*)>& act) {
-            auto* poll = new QTimer(&timers);
-            // Polls until the dialog is up, however slowly a loaded machine shows it.
-            QObject::connect(poll, &QTimer::timeout, [poll, act] {
-                for (QWidget* w : QApplication::topLevelWidgets())
-                    if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) {
-                        QTimer::singleShot(2000, d, &QDialog::reject); // rather than hang
-                        return act(d), poll->deleteLater();
-                    }
+        // Runs `act` on the dialog at the first turn of its own loop, which exec() enters with
+        // the dialog shown. The name goes straight into the dialog's name box: selectFile()
+        // leaves that box alone once it has the focus, which the window's activation gives it
+        // sooner or later depending on the machine's load.
+        auto answer = [](const std::function<void(QFileDialog*)>& act) {
+            QTimer::singleShot(0, [act] {
+                auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(d);
+                act(d);
+                if (d->isVisible())
+                    d->reject(); // the answer was refused: fail, not hang
             });
-            poll->start(20);
+        };
+        auto type = [](QFileDialog* d, const QString& name) {
+            auto* box = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(box);
+            box->setText(name);
         };
         mdlGlobal g(FixedSeed(1));
+        DialogFolder folder;
         QStringList seen;
         answer([&](QFileDialog* d) {
             seen = {d->nameFilters().join(';'), d->defaultSuffix(), d->directory().absolutePath(),
                     QString::number(d->acceptMode() == QFileDialog::AcceptOpen &&
                                     d->fileMode() == QFileDialog::ExistingFile)};
-            d->selectFile(At("chosen.KVN"));
+            type(d, At("chosen.KVN"));
             static_cast<QDialog*>(d)->accept(); // public in QDialog
         });
-        QCOMPARE(GetFilename(nullptr, g, true), At("chosen.KVN").toStdString());
+        QCOMPARE(GetFilename(nullptr, g, true, folder), At("chosen.KVN").toStdString());
         QCOMPARE(seen,
                  (QStringList{"Korvane File (.KVN) (*.KVN *.kvn)", "KVN",
                               QDir(QCoreApplication::applicationDirPath()).absolutePath(), "1"}));
@@ -250,7 +287,7 @@ private slots:
                                     !d->testOption(QFileDialog::DontConfirmOverwrite))};
             d->reject();
         });
-        QCOMPARE(GetFilename(nullptr, g, false), std::string());
+        QCOMPARE(GetFilename(nullptr, g, false, folder), std::string());
         QCOMPARE(seen, (QStringList{At("chosen.KVN"), "1"}));
         QCOMPARE(g.FileTitle, std::string("old.KVN"));
     }

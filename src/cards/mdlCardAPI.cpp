@@ -342,8 +342,7 @@ void DrawCard(CardLibrary& lib, PictureBox* target, float X, float Y, uint8_t Co
         return;
     }
     target->clearImage();
-    const bool drawable = Code <= DrawCode::Circle && Code != DrawCode::Nothing && Code != 66;
-    if (!drawable || !std::isfinite(X) || !std::isfinite(Y)) {
+    if (!IsDrawable(Code) || !std::isfinite(X) || !std::isfinite(Y)) {
         return;
     }
     const int mode = Inverse ? DrawMode::Highlight : (Code < 52 ? DrawMode::Face : DrawMode::Back);

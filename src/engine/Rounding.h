@@ -1,4 +1,6 @@
-// The one rounding rule the program uses wherever a fraction becomes a whole number.
+// The rounding rule wherever a fraction becomes a whole number of pixels or a setting. The one
+// exception is the point on a straight flight (LinePoint), whose exact halves go up, as the
+// flight's path is defined.
 #pragma once
 
 #include <algorithm>

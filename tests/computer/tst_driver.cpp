@@ -27,10 +27,10 @@ private slots:
     void aHumanDropIsFollowedByTheComputersAndTheTurnComesBack() {
         Table t(3, {0});
         t.G().CurrentPlayer = 0;
-        Put(t.P(0).OpenDeck, {C(0, 0)});
-        Put(t.P(0).CloseDeck, {C(9, 0), C(11, 1)});
-        Put(t.P(1).CloseDeck, {C(12, 0), C(12, 1), C(12, 2)});
-        Put(t.P(2).CloseDeck, {C(7, 0), C(7, 1), C(7, 2)});
+        Put(t.P(0).OpenDeck, {Card(0, 0)});
+        Put(t.P(0).CloseDeck, {Card(9, 0), Card(11, 1)});
+        Put(t.P(1).CloseDeck, {Card(12, 0), Card(12, 1), Card(12, 2)});
+        Put(t.P(2).CloseDeck, {Card(7, 0), Card(7, 1), Card(7, 2)});
         // The Ace is dropped on its suit pile; the player goes on, then lays his turned Ten
         // on his own pile.
         t.rules.HumanDrop(Pile::Suit(0));
@@ -57,8 +57,8 @@ private slots:
     void aDropThatFlewBackChangesNothing() {
         Table t(3, {0, 1, 2});
         t.G().CurrentPlayer = 1;
-        Put(t.P(1).OpenDeck, {C(4, 0)});
-        Put(t.P(1).CloseDeck, {C(6, 0)});
+        Put(t.P(1).OpenDeck, {Card(4, 0)});
+        Put(t.P(1).CloseDeck, {Card(6, 0)});
         t.rules.HumanDrop(Pile::None());
         QCOMPARE(t.P(1).OpenDeck.Count, 1);
         QCOMPARE(t.G().CurrentPlayer, 1);
@@ -89,16 +89,16 @@ private slots:
     void withNothingToPlayItTurnsItsOpenPileOverThenTurnsACard() {
         Table t(3, {0});
         t.G().CurrentPlayer = 1;
-        Put(t.P(1).OpenDeck, {C(9, 0), C(8, 1)});
-        Put(t.P(0).OpenDeck, {C(2, 2)});
-        Put(t.P(0).CloseDeck, {C(5, 2)});
+        Put(t.P(1).OpenDeck, {Card(9, 0), Card(8, 1)});
+        Put(t.P(0).OpenDeck, {Card(2, 2)});
+        Put(t.P(0).CloseDeck, {Card(5, 2)});
         t.rules.picTurn_GotFocus();
         // The open pile became the closed pile, its first card was turned and, fitting
         // nowhere, laid on the open pile; the turn passed.
         QCOMPARE(t.P(1).OpenDeck.Count, 1);
-        QCOMPARE(t.P(1).OpenDeck.Top(), C(9, 0));
+        QCOMPARE(t.P(1).OpenDeck.Top(), Card(9, 0));
         QCOMPARE(t.P(1).CloseDeck.Count, 1);
-        QCOMPARE(t.P(1).CloseDeck.Card[0], C(8, 1));
+        QCOMPARE(t.P(1).CloseDeck.Card[0], Card(8, 1));
         QCOMPARE(t.view.Calls("AnimateMove").front().args, std::vector<int>{11});
         QCOMPARE(t.rules.Stats().penalties, 0u);
     }
@@ -106,9 +106,9 @@ private slots:
     void itUsesUpTheOpenTopBeforeTurning() {
         Table t(3, {0});
         t.G().CurrentPlayer = 2;
-        Put(t.P(2).OpenDeck, {C(1, 3), C(0, 3)}); // the Ace, then the Two beneath it
-        Put(t.P(2).CloseDeck, {C(10, 0)});
-        Put(t.P(0).CloseDeck, {C(11, 0)});
+        Put(t.P(2).OpenDeck, {Card(1, 3), Card(0, 3)}); // the Ace, then the Two beneath it
+        Put(t.P(2).CloseDeck, {Card(10, 0)});
+        Put(t.P(0).CloseDeck, {Card(11, 0)});
         t.rules.picTurn_GotFocus();
         QCOMPARE(t.G().SuitDeck[3].Count, 2);
         const auto flights = t.view.Calls("AnimateMove");
@@ -122,11 +122,11 @@ private slots:
         for (uint32_t seed = 1; seed <= 400; ++seed) {
             Table t(3, {0}, seed);
             t.G().CurrentPlayer = 1;
-            Put(t.P(1).OpenDeck, {C(1, 2)}); // a Two: its suit pile holds the Ace ...
-            Put(t.G().SuitDeck[2], {C(0, 2)});
-            Put(t.P(0).OpenDeck, {C(0, 1)}); // ... and player 0 shows an Ace
-            Put(t.P(0).CloseDeck, {C(7, 0)});
-            Put(t.P(1).CloseDeck, {C(9, 1)});
+            Put(t.P(1).OpenDeck, {Card(1, 2)}); // a Two: its suit pile holds the Ace ...
+            Put(t.G().SuitDeck[2], {Card(0, 2)});
+            Put(t.P(0).OpenDeck, {Card(0, 1)}); // ... and player 0 shows an Ace
+            Put(t.P(0).CloseDeck, {Card(7, 0)});
+            Put(t.P(1).CloseDeck, {Card(9, 1)});
             t.rules.picTurn_GotFocus();
             const int first = t.view.Calls("AnimateMove").front().args[0];
             QVERIFY(first == 2 || first == 10);
@@ -184,9 +184,9 @@ private slots:
     void aSeatSwitchedToTheComputerPlaysWhenItsTurnComes() {
         Table t(3, {0, 1});
         t.G().CurrentPlayer = 0;
-        Put(t.P(0).CloseDeck, {C(9, 0)});
-        Put(t.P(1).CloseDeck, {C(9, 1)});
-        Put(t.P(2).CloseDeck, {C(9, 2)});
+        Put(t.P(0).CloseDeck, {Card(9, 0)});
+        Put(t.P(1).CloseDeck, {Card(9, 1)});
+        Put(t.P(2).CloseDeck, {Card(9, 2)});
         t.rules.lblPlayer_DblClick(1); // switched to the computer
         t.rules.picCloseDeck_Click(0);
         t.rules.HumanDrop(Pile::Open(0));
@@ -200,8 +200,8 @@ private slots:
         // A computer to move holding no card at all, as only a damaged file could give.
         Table t(3, {0});
         t.G().CurrentPlayer = 1;
-        Put(t.P(0).CloseDeck, {C(3, 0)});
-        Put(t.P(2).CloseDeck, {C(3, 1)});
+        Put(t.P(0).CloseDeck, {Card(3, 0)});
+        Put(t.P(2).CloseDeck, {Card(3, 1)});
         t.rules.picTurn_GotFocus();
         QCOMPARE(t.G().CurrentPlayer, 0);
     }

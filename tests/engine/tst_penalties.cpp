@@ -9,11 +9,11 @@ namespace {
 // Player 0 to move with a playable open top (a Two onto player 1's Ace) and cards to turn.
 void MistakePosition(Table& t) {
     t.G().CurrentPlayer = 0;
-    Put(t.P(0).OpenDeck, {C(1, 0)});
-    Put(t.P(0).CloseDeck, {C(9, 1), C(10, 1)});
-    Put(t.P(1).OpenDeck, {C(0, 2)});
-    Put(t.P(1).CloseDeck, {C(4, 0), C(4, 1), C(4, 2)});
-    Put(t.P(2).CloseDeck, {C(5, 0), C(5, 1)});
+    Put(t.P(0).OpenDeck, {Card(1, 0)});
+    Put(t.P(0).CloseDeck, {Card(9, 1), Card(10, 1)});
+    Put(t.P(1).OpenDeck, {Card(0, 2)});
+    Put(t.P(1).CloseDeck, {Card(4, 0), Card(4, 1), Card(4, 2)});
+    Put(t.P(2).CloseDeck, {Card(5, 0), Card(5, 1)});
 }
 
 // The game as a file holds it and play goes on from it: piles, player to move, state and a noted
@@ -39,10 +39,10 @@ private slots:
         Table t(4);
         t.G().TotalKorvane = 3;
         t.G().CurrentPlayer = 2;
-        Put(t.P(2).CloseDeck, {C(12, 3)});
-        Put(t.P(0).CloseDeck, {C(1, 0), C(1, 1), C(1, 2), C(1, 3), C(2, 0)});
-        Put(t.P(1).CloseDeck, {C(3, 0), C(3, 1)});
-        Put(t.P(3).OpenDeck, {C(8, 8 % 4)}); // holds only an open pile: gives nothing
+        Put(t.P(2).CloseDeck, {Card(12, 3)});
+        Put(t.P(0).CloseDeck, {Card(1, 0), Card(1, 1), Card(1, 2), Card(1, 3), Card(2, 0)});
+        Put(t.P(1).CloseDeck, {Card(3, 0), Card(3, 1)});
+        Put(t.P(3).OpenDeck, {Card(8, 8 % 4)}); // holds only an open pile: gives nothing
         t.rules.GiveKorvane();
 
         // The offender turns the received cards after his own, in the order received: each
@@ -50,7 +50,8 @@ private slots:
         QCOMPARE(t.P(2).CloseDeck.Count, 6);
         const std::vector<int> got(t.P(2).CloseDeck.Card.begin(),
                                    t.P(2).CloseDeck.Card.begin() + 6);
-        QCOMPARE(got, (std::vector<int>{C(12, 3), C(2, 0), C(1, 3), C(1, 2), C(3, 1), C(3, 0)}));
+        QCOMPARE(got, (std::vector<int>{Card(12, 3), Card(2, 0), Card(1, 3), Card(1, 2), Card(3, 1),
+                                        Card(3, 0)}));
         QCOMPARE(t.P(0).CloseDeck.Count, 2);
         QCOMPARE(t.P(1).CloseDeck.Count, 0);
         QCOMPARE(t.P(3).OpenDeck.Count, 1);
@@ -89,15 +90,15 @@ private slots:
         QCOMPARE(t.P(0).CloseDeck.Count, 4);
         // The turned card stays in hand, shown again over the closed pile.
         QCOMPARE(t.G().GameState, State::Turned);
-        QCOMPARE(t.P(0).CloseDeck.Card[0], C(9, 1));
-        QCOMPARE(t.view.Calls("SetDragPic").back().args, (std::vector<int>{0, 20, C(9, 1)}));
+        QCOMPARE(t.P(0).CloseDeck.Card[0], Card(9, 1));
+        QCOMPARE(t.view.Calls("SetDragPic").back().args, (std::vector<int>{0, 20, Card(9, 1)}));
         QVERIFY(!t.G().MistakeMade);
     }
 
     void noMistakeNoPenalty() {
         Table t;
         MistakePosition(t);
-        Put(t.P(1).OpenDeck, {C(5, 2)}); // the Two can go nowhere now
+        Put(t.P(1).OpenDeck, {Card(5, 2)}); // the Two can go nowhere now
         t.rules.picCloseDeck_Click(0);
         QCOMPARE(t.G().GameState, State::Turned);
         QCOMPARE(t.rules.Stats().penalties, 0u);
@@ -110,7 +111,7 @@ private slots:
     void bothMistakesPerMistakeCostTwoPenalties() {
         Table t;
         MistakePosition(t);
-        Put(t.P(0).CloseDeck, {C(1, 1), C(10, 1)}); // the turned card is another Two
+        Put(t.P(0).CloseDeck, {Card(1, 1), Card(10, 1)}); // the turned card is another Two
         t.rules.picCloseDeck_Click(0);
         QCOMPARE(t.rules.Stats().penalties, 1u);
         QVERIFY(t.rules.TransferCard(10)); // mistake 2: it could have gone on player 1's Ace
@@ -122,7 +123,7 @@ private slots:
         Table t;
         t.G().KorvanePerTurn = true;
         MistakePosition(t);
-        Put(t.P(0).CloseDeck, {C(1, 1), C(10, 1)});
+        Put(t.P(0).CloseDeck, {Card(1, 1), Card(10, 1)});
         t.rules.picCloseDeck_Click(0);
         QCOMPARE(t.rules.Stats().penalties, 0u);
         QVERIFY(t.G().MistakeMade);
@@ -135,7 +136,7 @@ private slots:
         Table t;
         t.G().KorvanePerTurn = true;
         MistakePosition(t);
-        Put(t.P(0).CloseDeck, {C(0, 1), C(1, 1), C(7, 3)});
+        Put(t.P(0).CloseDeck, {Card(0, 1), Card(1, 1), Card(7, 3)});
         t.rules.picCloseDeck_Click(0);    // mistake 1, noted
         QVERIFY(t.rules.TransferCard(1)); // the turned Ace to its suit pile: not charged yet
         QVERIFY(!t.rules.NextPlayer(1));
@@ -155,11 +156,11 @@ private slots:
         Table t;
         t.G().KorvanePerTurn = true;
         t.G().CurrentPlayer = 0;
-        Put(t.P(0).OpenDeck, {C(1, 0)});
-        Put(t.P(0).CloseDeck, {C(0, 1)});
-        Put(t.P(1).OpenDeck, {C(0, 2)});
-        Put(t.P(1).CloseDeck, {C(11, 3), C(4, 1)});
-        Put(t.P(2).CloseDeck, {C(6, 0)});
+        Put(t.P(0).OpenDeck, {Card(1, 0)});
+        Put(t.P(0).CloseDeck, {Card(0, 1)});
+        Put(t.P(1).OpenDeck, {Card(0, 2)});
+        Put(t.P(1).CloseDeck, {Card(11, 3), Card(4, 1)});
+        Put(t.P(2).CloseDeck, {Card(6, 0)});
         t.rules.picCloseDeck_Click(0); // mistake 1 noted; the Ace of suit 1 turned
         QVERIFY(t.G().MistakeMade);
         QVERIFY(t.rules.TransferCard(1));
@@ -200,7 +201,7 @@ private slots:
         Table t;
         MistakePosition(t);
         ClearDeck(t.P(0).OpenDeck);
-        Put(t.P(0).CloseDeck, {C(1, 1)}); // a Two that could go on player 1's Ace
+        Put(t.P(0).CloseDeck, {Card(1, 1)}); // a Two that could go on player 1's Ace
         t.rules.picCloseDeck_Click(0);
         QCOMPARE(t.G().GameState, State::Turned);
 
@@ -217,7 +218,7 @@ private slots:
         for (const GameInfo& s : saves) {
             QVERIFY(SameGame(s, t.G()));
             QCOMPARE(s.GameState, State::Playing);
-            QCOMPARE(s.Player[0].OpenDeck.Top(), C(1, 1));
+            QCOMPARE(s.Player[0].OpenDeck.Top(), Card(1, 1));
             QCOMPARE(s.Player[0].CloseDeck.Count, 2);
         }
     }
@@ -228,7 +229,7 @@ private slots:
         Table t;
         t.G().KorvanePerTurn = true;
         MistakePosition(t);
-        Put(t.P(0).CloseDeck, {C(1, 1), C(10, 1)});
+        Put(t.P(0).CloseDeck, {Card(1, 1), Card(10, 1)});
         t.rules.picCloseDeck_Click(0);
         QVERIFY(t.G().MistakeMade);
 
@@ -254,8 +255,8 @@ private slots:
     void aSaveDuringAPenaltyThatEndsTheGameHoldsNoGame() {
         Table t;
         t.G().CurrentPlayer = 0;
-        Put(t.P(0).CloseDeck, {C(0, 0), C(5, 3)}); // an Ace, which could go to its suit pile
-        Put(t.P(1).CloseDeck, {C(7, 1)});
+        Put(t.P(0).CloseDeck, {Card(0, 0), Card(5, 3)}); // an Ace, which could go to its suit pile
+        Put(t.P(1).CloseDeck, {Card(7, 1)});
         t.rules.picCloseDeck_Click(0);
 
         std::vector<GameInfo> saves;
@@ -276,9 +277,9 @@ private slots:
     void theGiverWhoseClosedPileEmptiesIsRepainted() {
         Table t;
         t.G().CurrentPlayer = 0;
-        Put(t.P(0).CloseDeck, {C(3, 3)});
-        Put(t.P(1).CloseDeck, {C(4, 4 % 4)});
-        Put(t.P(1).OpenDeck, {C(7, 2)});
+        Put(t.P(0).CloseDeck, {Card(3, 3)});
+        Put(t.P(1).CloseDeck, {Card(4, 4 % 4)});
+        Put(t.P(1).OpenDeck, {Card(7, 2)});
         t.rules.GiveKorvane();
         QVERIFY(t.P(1).CloseDeck.Empty());
         bool repainted = false;

@@ -130,9 +130,9 @@ private slots:
     void clicksAndDropsDuringATipAreIgnored() {
         Table t;
         t.G().CurrentPlayer = 0;
-        Put(t.P(0).OpenDeck, {C(0, 0)});
-        Put(t.P(0).CloseDeck, {C(7, 1), C(8, 1)});
-        Put(t.P(1).CloseDeck, {C(9, 1)});
+        Put(t.P(0).OpenDeck, {Card(0, 0)});
+        Put(t.P(0).CloseDeck, {Card(7, 1), Card(8, 1)});
+        Put(t.P(1).CloseDeck, {Card(9, 1)});
         bool tried = false;
         t.view.onCall = [&](const Call& c) {
             if (c.op == "GiveTip" && !tried) {
@@ -156,8 +156,8 @@ private slots:
     void aSaveAtTheEndOfAGameHoldsNoHalfClearedGame() {
         Table t;
         t.G().CurrentPlayer = 0;
-        Put(t.G().SuitDeck[0], {C(0, 0), C(1, 0)});
-        Put(t.P(1).OpenDeck, {C(5, 2)});
+        Put(t.G().SuitDeck[0], {Card(0, 0), Card(1, 0)});
+        Put(t.P(1).OpenDeck, {Card(5, 2)});
         t.G().LastChance = false;
         std::vector<GameInfo> saves;
         t.view.onCall = [&](const Call& c) {
@@ -176,7 +176,7 @@ private slots:
     void aNewGameDuringADropsFlightAbandonsTheDrop() {
         Table t;
         t.G().CurrentPlayer = 0;
-        Put(t.P(0).OpenDeck, {C(0, 0)});
+        Put(t.P(0).OpenDeck, {Card(0, 0)});
         const uint64_t before = t.rules.Epoch();
         t.view.players = [](GameInfo& G) { SeatPlayers(G, 5, {0, 1, 2, 3, 4}); };
         bool chosen = false;

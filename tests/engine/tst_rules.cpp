@@ -12,14 +12,15 @@ private slots:
     void suitPilesTakeTheirSuitFromTheAce() {
         Table t;
         t.G().CurrentPlayer = 0;
-        Put(t.G().SuitDeck[1], {C(0, 1), C(1, 1)});
-        Put(t.G().SuitDeck[2], {C(0, 2), C(1, 2), C(2, 2), C(3, 2), C(4, 2), C(5, 2), C(6, 2),
-                                C(7, 2), C(8, 2), C(9, 2), C(10, 2), C(11, 2)});
+        Put(t.G().SuitDeck[1], {Card(0, 1), Card(1, 1)});
+        Put(t.G().SuitDeck[2],
+            {Card(0, 2), Card(1, 2), Card(2, 2), Card(3, 2), Card(4, 2), Card(5, 2), Card(6, 2),
+             Card(7, 2), Card(8, 2), Card(9, 2), Card(10, 2), Card(11, 2)});
         for (int h = 0; h < 52; ++h) {
             Put(t.P(0).OpenDeck, {h});
             t.g.FindMoves();
-            QCOMPARE(bool(t.G().SuitCanTake[0]), h == C(0, 0));
-            QCOMPARE(bool(t.G().SuitCanTake[1]), h == C(2, 1));
+            QCOMPARE(bool(t.G().SuitCanTake[0]), h == Card(0, 0));
+            QCOMPARE(bool(t.G().SuitCanTake[1]), h == Card(2, 1));
             QCOMPARE(bool(t.G().SuitCanTake[2]), h == 50); // the King on the Queen (46)
             QCOMPARE(bool(t.G().SuitCanTake[3]), h == 3);
         }
@@ -28,24 +29,24 @@ private slots:
     void openPilesTakeOneRankHigherInAnySuit() {
         Table t(4);
         t.G().CurrentPlayer = 1;
-        Put(t.P(0).OpenDeck, {C(6, 2)}); // a Seven
-        Put(t.P(2).OpenDeck, {C(0, 0)}); // an Ace
-        Put(t.P(1).OpenDeck, {C(5, 3)}); // the mover's own pile shows a Six
+        Put(t.P(0).OpenDeck, {Card(6, 2)}); // a Seven
+        Put(t.P(2).OpenDeck, {Card(0, 0)}); // an Ace
+        Put(t.P(1).OpenDeck, {Card(5, 3)}); // the mover's own pile shows a Six
         for (int suit = 0; suit < 4; ++suit) {
-            Put(t.P(1).OpenDeck, {C(5, 3), C(7, suit)}); // an Eight in hand
+            Put(t.P(1).OpenDeck, {Card(5, 3), Card(7, suit)}); // an Eight in hand
             t.g.FindMoves();
             QVERIFY(t.P(0).CanTake);
             QVERIFY(!t.P(2).CanTake && !t.P(3).CanTake);
             QVERIFY(t.G().MoveAvailable);
         }
-        Put(t.P(1).OpenDeck, {C(7, 0), C(6, 1)}); // a Seven on a Seven: nothing
+        Put(t.P(1).OpenDeck, {Card(7, 0), Card(6, 1)}); // a Seven on a Seven: nothing
         t.g.FindMoves();
         QVERIFY(!t.P(0).CanTake && !t.G().MoveAvailable);
-        Put(t.P(1).OpenDeck, {C(1, 0)}); // a Two goes on the Ace
+        Put(t.P(1).OpenDeck, {Card(1, 0)}); // a Two goes on the Ace
         t.g.FindMoves();
         QVERIFY(t.P(2).CanTake);
         // The own pile is never a target, even when its rank would fit.
-        Put(t.P(1).OpenDeck, {C(4, 0), C(5, 0)});
+        Put(t.P(1).OpenDeck, {Card(4, 0), Card(5, 0)});
         Put(t.P(0).OpenDeck, {});
         t.g.FindMoves();
         QVERIFY(!t.P(1).CanTake);
@@ -54,8 +55,8 @@ private slots:
     void theTurnedCardIsTheCardInHand() {
         Table t;
         t.G().CurrentPlayer = 0;
-        Put(t.P(0).OpenDeck, {C(9, 0)});
-        Put(t.P(0).CloseDeck, {C(0, 3), C(4, 4 % 4)});
+        Put(t.P(0).OpenDeck, {Card(9, 0)});
+        Put(t.P(0).CloseDeck, {Card(0, 3), Card(4, 4 % 4)});
         t.G().GameState = State::Turned;
         t.g.FindMoves();
         QVERIFY(t.G().SuitCanTake[3]);
@@ -80,17 +81,17 @@ private slots:
     void transferOfTheOpenTop() {
         Table t;
         t.G().CurrentPlayer = 1;
-        Put(t.P(1).OpenDeck, {C(4, 1), C(0, 2)});
-        Put(t.P(1).CloseDeck, {C(8, 0)});
+        Put(t.P(1).OpenDeck, {Card(4, 1), Card(0, 2)});
+        Put(t.P(1).CloseDeck, {Card(8, 0)});
         QVERIFY(t.rules.TransferCard(2));
-        QCOMPARE(t.G().SuitDeck[2].Top(), C(0, 2));
+        QCOMPARE(t.G().SuitDeck[2].Top(), Card(0, 2));
         QCOMPARE(t.P(1).OpenDeck.Count, 1);
         QCOMPARE(t.view.Calls("PaintSuit").back().args, (std::vector<int>{2, 0}));
 
         // Onto his own pile: nothing changes and nothing counts as moved.
         QVERIFY(!t.rules.TransferCard(11));
         QCOMPARE(t.P(1).OpenDeck.Count, 1);
-        QCOMPARE(t.P(1).OpenDeck.Top(), C(4, 1));
+        QCOMPARE(t.P(1).OpenDeck.Top(), Card(4, 1));
 
         // A code naming no pile moves nothing.
         QVERIFY(!t.rules.TransferCard(9));
@@ -102,20 +103,20 @@ private slots:
     void transferOfATurnedCardToAnOpponent() {
         Table t;
         t.G().CurrentPlayer = 0;
-        Put(t.P(0).CloseDeck, {C(5, 3), C(9, 9 % 4)});
-        Put(t.P(2).OpenDeck, {C(4, 0)});
+        Put(t.P(0).CloseDeck, {Card(5, 3), Card(9, 9 % 4)});
+        Put(t.P(2).OpenDeck, {Card(4, 0)});
         t.G().GameState = State::Turned;
         QVERIFY(t.rules.TransferCard(12));
-        QCOMPARE(t.P(2).OpenDeck.Top(), C(5, 3));
+        QCOMPARE(t.P(2).OpenDeck.Top(), Card(5, 3));
         QCOMPARE(t.P(0).CloseDeck.Count, 1);
-        QCOMPARE(t.P(0).CloseDeck.Card[0], C(9, 1));
+        QCOMPARE(t.P(0).CloseDeck.Card[0], Card(9, 1));
         QCOMPARE(t.view.Calls("PrintLabel").front().args, std::vector<int>{2});
     }
 
     void playingAwayKeepsTheTurn() {
         Table t;
         t.G().CurrentPlayer = 0;
-        Put(t.P(0).CloseDeck, {C(0, 1), C(7, 2)});
+        Put(t.P(0).CloseDeck, {Card(0, 1), Card(7, 2)});
         t.G().GameState = State::Turned;
         QVERIFY(t.rules.TransferCard(1));
         QVERIFY(!t.rules.NextPlayer(1));
@@ -126,8 +127,8 @@ private slots:
     void theTurnedCardOnTheOwnPilePassesTheTurn() {
         Table t;
         t.G().CurrentPlayer = 2;
-        Put(t.P(2).CloseDeck, {C(9, 1), C(7, 2)});
-        Put(t.P(0).CloseDeck, {C(3, 3)});
+        Put(t.P(2).CloseDeck, {Card(9, 1), Card(7, 2)});
+        Put(t.P(0).CloseDeck, {Card(3, 3)});
         t.G().GameState = State::Turned;
         QVERIFY(t.rules.TransferCard(12));
         QVERIFY(t.rules.NextPlayer(12));
@@ -138,9 +139,9 @@ private slots:
     void theTurnSkipsPlayersWhoAreOut() {
         Table t(5);
         t.G().CurrentPlayer = 1;
-        Put(t.P(1).CloseDeck, {C(2, 2)});
-        Put(t.P(4).OpenDeck, {C(3, 2)});
-        Put(t.P(0).CloseDeck, {C(5, 1)});
+        Put(t.P(1).CloseDeck, {Card(2, 2)});
+        Put(t.P(4).OpenDeck, {Card(3, 2)});
+        Put(t.P(0).CloseDeck, {Card(5, 1)});
         QVERIFY(t.rules.NextPlayer(11));
         QCOMPARE(t.G().CurrentPlayer, 4);
     }
@@ -148,9 +149,9 @@ private slots:
     void theLastCardPassesTheTurn() {
         Table t;
         t.G().CurrentPlayer = 0;
-        Put(t.P(0).OpenDeck, {C(0, 0)});
-        Put(t.P(1).CloseDeck, {C(5, 1)});
-        Put(t.P(2).CloseDeck, {C(6, 1)});
+        Put(t.P(0).OpenDeck, {Card(0, 0)});
+        Put(t.P(1).CloseDeck, {Card(5, 1)});
+        Put(t.P(2).CloseDeck, {Card(6, 1)});
         QVERIFY(t.rules.TransferCard(0));
         QVERIFY(t.rules.NextPlayer(0));
         QCOMPARE(t.G().CurrentPlayer, 1);
@@ -160,8 +161,8 @@ private slots:
         Table t;
         t.G().LastChance = true;
         t.G().CurrentPlayer = 1;
-        Put(t.P(1).OpenDeck, {C(0, 0)});
-        Put(t.P(2).CloseDeck, {C(5, 1), C(8, 2)});
+        Put(t.P(1).OpenDeck, {Card(0, 0)});
+        Put(t.P(2).CloseDeck, {Card(5, 1), Card(8, 2)});
         QVERIFY(t.rules.TransferCard(0));
         QVERIFY(t.rules.NextPlayer(0));
         QCOMPARE(t.G().CurrentPlayer, 2);
@@ -179,8 +180,8 @@ private slots:
         Table t;
         t.G().LastChance = false;
         t.G().CurrentPlayer = 1;
-        Put(t.P(1).OpenDeck, {C(0, 0)});
-        Put(t.P(2).CloseDeck, {C(5, 1), C(8, 2)});
+        Put(t.P(1).OpenDeck, {Card(0, 0)});
+        Put(t.P(2).CloseDeck, {Card(5, 1), Card(8, 2)});
         t.P(2).Lost = 1;
         t.view.playAgain = {true};
         QVERIFY(t.rules.TransferCard(0));
@@ -199,9 +200,9 @@ private slots:
     void nobodyLostWhenTheLastHolderEmptiesHisHand() {
         Table t;
         t.G().CurrentPlayer = 0;
-        Put(t.P(0).OpenDeck, {C(1, 3)});
-        Put(t.G().SuitDeck[3], {C(0, 3)});
-        Put(t.G().SuitDeck[0], {C(0, 0), C(1, 0)});
+        Put(t.P(0).OpenDeck, {Card(1, 3)});
+        Put(t.G().SuitDeck[3], {Card(0, 3)});
+        Put(t.G().SuitDeck[0], {Card(0, 0), Card(1, 0)});
         QVERIFY(t.rules.TransferCard(3));
         QVERIFY(t.rules.NextPlayer(3));
         QCOMPARE(t.view.messages, std::vector<std::string>{"Nobody lost this game!!!"});
@@ -214,7 +215,7 @@ private slots:
         std::multiset<int> flown;
         for (const Call& c : show)
             flown.insert(c.args[1]);
-        QCOMPARE(flown, (std::multiset<int>{C(0, 0), C(1, 0), C(0, 3), C(1, 3)}));
+        QCOMPARE(flown, (std::multiset<int>{Card(0, 0), Card(1, 0), Card(0, 3), Card(1, 3)}));
         QCOMPARE(t.G().PlayerCount, 0);
         QCOMPARE(t.G().GameState, State::NoGame);
         QCOMPARE(t.view.Calls("SetCaption").back().args, std::vector<int>{0});
@@ -223,24 +224,24 @@ private slots:
     void theCardShowTakesTopCardsFirst() {
         Table t;
         t.G().CurrentPlayer = 0;
-        Put(t.G().SuitDeck[1], {C(0, 1), C(1, 1), C(2, 1)});
-        Put(t.P(1).OpenDeck, {C(3, 3)});
+        Put(t.G().SuitDeck[1], {Card(0, 1), Card(1, 1), Card(2, 1)});
+        Put(t.P(1).OpenDeck, {Card(3, 3)});
         t.rules.NextPlayer(10); // player 0 holds nothing; only player 1 does
         t.G().LastChance = false;
         t.rules.NextPlayer(11);
         std::vector<int> suit1;
         for (const Call& c : t.view.Calls("CardShowFlight"))
             suit1.push_back(c.args[1]);
-        QCOMPARE(suit1, (std::vector<int>{C(2, 1), C(1, 1), C(0, 1)}));
+        QCOMPARE(suit1, (std::vector<int>{Card(2, 1), Card(1, 1), Card(0, 1)}));
     }
 
     void closedPileClickTurnsACard() {
         Table t;
         t.G().CurrentPlayer = 1;
-        Put(t.P(1).CloseDeck, {C(9, 0), C(3, 1)});
+        Put(t.P(1).CloseDeck, {Card(9, 0), Card(3, 1)});
         t.rules.picCloseDeck_Click(1);
         QCOMPARE(t.G().GameState, State::Turned);
-        QCOMPARE(t.view.Calls("SetDragPic").back().args, (std::vector<int>{1, 20, C(9, 0)}));
+        QCOMPARE(t.view.Calls("SetDragPic").back().args, (std::vector<int>{1, 20, Card(9, 0)}));
         QCOMPARE(t.P(1).CloseDeck.Count, 2); // stays in the pile until it is played
 
         // A second click while a card is turned does nothing.
@@ -256,12 +257,12 @@ private slots:
     void closedPileClickOnAnEmptyPileTurnsTheOpenPileOver() {
         Table t;
         t.G().CurrentPlayer = 0;
-        Put(t.P(0).OpenDeck, {C(9, 0), C(3, 1), C(12, 2)});
+        Put(t.P(0).OpenDeck, {Card(9, 0), Card(3, 1), Card(12, 2)});
         t.rules.picCloseDeck_Click(0);
         QCOMPARE(t.G().GameState, State::Playing);
         QCOMPARE(t.P(0).OpenDeck.Count, 0);
         QCOMPARE(t.P(0).CloseDeck.Count, 3);
-        QCOMPARE(t.P(0).CloseDeck.Card[0], C(9, 0)); // the first laid is the next to turn
+        QCOMPARE(t.P(0).CloseDeck.Card[0], Card(9, 0)); // the first laid is the next to turn
         QCOMPARE(t.view.Calls("SetBusyPointer").size(), std::size_t(2));
         QCOMPARE(t.view.Count("GiveKorvane"), 0);
     }
@@ -269,7 +270,7 @@ private slots:
     void computerSeatsAreNotClickedByPeople() {
         Table t(3, {0});
         t.G().CurrentPlayer = 1;
-        Put(t.P(1).CloseDeck, {C(9, 0)});
+        Put(t.P(1).CloseDeck, {Card(9, 0)});
         t.rules.picCloseDeck_Click(1);
         QCOMPARE(t.G().GameState, State::Playing);
     }

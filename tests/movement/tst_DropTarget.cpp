@@ -1,8 +1,11 @@
+#include "Cards.h"
 #include "movement/DropTarget.h"
 
 #include <QTest>
 
 using namespace korvane;
+using test::Card;
+using test::Put;
 
 namespace {
 
@@ -28,12 +31,6 @@ struct Table {
     }
 };
 
-constexpr auto Card = [](int rank, int suit) { return static_cast<uint8_t>(rank * 4 + suit); };
-const auto Push = [](CardDeck& d, std::initializer_list<uint8_t> cards) {
-    for (uint8_t c : cards)
-        d.Card[d.Count++] = c;
-};
-
 } // namespace
 
 class TestDropTarget : public QObject {
@@ -47,10 +44,10 @@ private slots:
         // 3 x 10 = 30 square pixels of suit pile 0, 7 x 10 = 70 of suit pile 1.
         t.layout.suitPiles[1] = QRect(232, 10, W, H);
         const QRect between(168, 96, W, H);
-        Push(t.game.SuitDeck[1], {Card(0, 1), Card(1, 1)});
+        Put(t.game.SuitDeck[1], {Card(0, 1), Card(1, 1)});
         QCOMPARE(t.Drop(Card(2, 1), between), uint8_t{1});
         QCOMPARE(t.Drop(Card(3, 1), between), Target::None); // not the next rank
-        Push(t.game.SuitDeck[0], {Card(0, 0)}); // only the less covered pile would take it
+        Put(t.game.SuitDeck[0], {Card(0, 0)}); // only the less covered pile would take it
         QCOMPARE(t.Drop(Card(1, 0), between), Target::None);
 
         // Any ace on an empty suit pile (the window swaps the pile pictures), nothing else.
@@ -64,7 +61,7 @@ private slots:
         const QRect onOpen2 = p.layout.openPiles[2];
         const uint8_t seven = Card(6, 3);
         QCOMPARE(p.Drop(seven, onOpen2), Target::None); // empty pile
-        Push(p.game.Player[2].OpenDeck, {Card(5, 0)});
+        Put(p.game.Player[2].OpenDeck, {Card(5, 0)});
         for (const auto& [top, expected] :
              {std::pair{5, 12}, {4, Target::None}, {7, Target::None}}) {
             p.game.Player[2].OpenDeck.Card[0] = Card(top, 3);
@@ -74,9 +71,9 @@ private slots:
         // Player 1's pile barely covered, player 3's almost fully: only player 1 counts.
         p.layout.openPiles[3] = QRect(331, 400, W, H);
         const QRect across(321, 400, W, H);
-        Push(p.game.Player[3].OpenDeck, {Card(3, 0)});
+        Put(p.game.Player[3].OpenDeck, {Card(3, 0)});
         QCOMPARE(p.Drop(Card(4, 1), across), Target::None);
-        Push(p.game.Player[1].OpenDeck, {Card(3, 2)});
+        Put(p.game.Player[1].OpenDeck, {Card(3, 2)});
         QCOMPARE(p.Drop(Card(4, 1), across), uint8_t{11});
     }
 
@@ -87,19 +84,19 @@ private slots:
         t.game.GameState = State::Turned;
         t.layout.openPiles[0] = QRect(580, 120, W, H); // under suit pile 3, covered more
         const QRect drag(580, 80, W, H);
-        Push(t.game.Player[0].OpenDeck, {Card(11, 1)}); // no rank rule on the own pile
+        Put(t.game.Player[0].OpenDeck, {Card(11, 1)}); // no rank rule on the own pile
         QCOMPARE(t.Drop(Card(0, 1), drag), uint8_t{3});
-        Push(t.game.SuitDeck[3], {Card(0, 3)});
+        Put(t.game.SuitDeck[3], {Card(0, 3)});
         QCOMPARE(t.Drop(Card(2, 1), drag), uint8_t{10});
 
         Table s; // suit pile 0 and player 1's pile stacked; the card covers 41 rows of each
         s.layout.openPiles[1] = QRect(100, 120, W, H);
-        Push(s.game.SuitDeck[0], {Card(0, 0)});
-        Push(s.game.Player[1].OpenDeck, {Card(0, 3)});
-        Push(s.game.Player[0].CloseDeck, {48, 49, 50, 51, 47});
-        Push(s.game.Player[1].CloseDeck, {44, 45, 46});
+        Put(s.game.SuitDeck[0], {Card(0, 0)});
+        Put(s.game.Player[1].OpenDeck, {Card(0, 3)});
+        Put(s.game.Player[0].CloseDeck, {48, 49, 50, 51, 47});
+        Put(s.game.Player[1].CloseDeck, {44, 45, 46});
         QCOMPARE(s.Drop(Card(1, 0), QRect(100, 65, W, H)), uint8_t{11}); // 4 cards against 5
-        Push(s.game.Player[1].CloseDeck, {43});
+        Put(s.game.Player[1].CloseDeck, {44, 45, 46, 43});
         QCOMPARE(s.Drop(Card(1, 0), QRect(100, 65, W, H)), uint8_t{0}); // 5 against 5
     }
 

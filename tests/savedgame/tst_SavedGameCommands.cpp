@@ -68,7 +68,7 @@ QByteArray Bytes(const GameInfo& g) {
 
 } // namespace
 
-class SavedGameCommandsTest : public QObject {
+class TestSavedGameCommands : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
@@ -343,5 +343,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(SavedGameCommandsTest)
+QTEST_MAIN(TestSavedGameCommands)
 #include "tst_SavedGameCommands.moc"

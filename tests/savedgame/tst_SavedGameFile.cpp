@@ -23,7 +23,7 @@ constexpr auto CountOf = [](std::size_t deckAt) { return deckAt + 53; };
 
 } // namespace
 
-class SavedGameFileTest : public QObject {
+class TestSavedGameFile : public QObject {
     Q_OBJECT
 
 private slots:
@@ -206,5 +206,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(SavedGameFileTest)
+QTEST_APPLESS_MAIN(TestSavedGameFile)
 #include "tst_SavedGameFile.moc"

@@ -50,17 +50,4 @@ TableDisplay::Answer RecordingDisplay::AskSwitchMode(uint8_t Index, bool toCompu
     return switchAnswer;
 }
 
-void SeatPlayers(GameInfo& G, int n, std::vector<int> humans) {
-    if (G.PlayerCount != n) {
-        G.Player.assign(static_cast<std::size_t>(n), PlayerInfo{});
-        G.PlayerCount = static_cast<uint8_t>(n);
-    }
-    for (int i = 0; i < n; ++i) {
-        auto& p = G.Player[static_cast<std::size_t>(i)];
-        p.SetName("Player " + std::to_string(i + 1));
-        p.Computer = std::find(humans.begin(), humans.end(), i) == humans.end();
-    }
-    G.GameState = State::Dealt;
-}
-
 } // namespace korvane::test

@@ -2,6 +2,7 @@
 // as the test has set it up.
 #pragma once
 
+#include "Cards.h"
 #include "engine/GameRules.h"
 #include "engine/TableDisplay.h"
 #include "engine/mdlGlobal.h"
@@ -73,20 +74,4 @@ private:
     mdlGlobal& g_;
 };
 
-// Seats `n` players; `humans` lists the seats played by a person.
-void SeatPlayers(GameInfo& G, int n, std::vector<int> humans = {});
-
-} // namespace korvane::test
-
-namespace korvane::test {
-// Lays `cards` on a pile, first listed first (Card(0)).
-inline void Put(CardDeck& deck, std::initializer_list<int> cards) {
-    ClearDeck(deck);
-    for (int c : cards)
-        deck.Card[deck.Count++] = static_cast<uint8_t>(c);
-}
-// Code of a card: rank 0 (Ace) .. 12 (King), suit 0..3.
-constexpr int C(int rank, int suit) {
-    return rank * 4 + suit;
-}
 } // namespace korvane::test

@@ -1,4 +1,5 @@
 // The table window over the real rules and card library, offscreen.
+#include "Cards.h"
 #include "cards/PictureBox.h"
 #include "cards/mdlCardAPI.h"
 #include "dialogs/frmDeck.h"
@@ -19,6 +20,8 @@
 #include <memory>
 
 using namespace korvane;
+using test::Card;
+using test::Put;
 
 namespace {
 
@@ -51,20 +54,6 @@ protected:
     void NotEnoughResolution() override { ++notEnoughResolution; }
 };
 
-// Seats n players, those in `computers` played by the computer.
-std::function<void(GameInfo&)> Seat(int n, std::vector<int> computers = {}) {
-    return [n, computers](GameInfo& G) {
-        G.Player.assign(static_cast<std::size_t>(n), PlayerInfo{});
-        G.PlayerCount = static_cast<uint8_t>(n);
-        for (int i = 0; i < n; ++i) {
-            G.Player[i].SetName("Seat " + std::to_string(i + 1));
-            G.Player[i].Computer =
-                std::find(computers.begin(), computers.end(), i) != computers.end();
-        }
-        G.GameState = State::Dealt;
-    };
-}
-
 struct Rig {
     explicit Rig(uint32_t seed = 7) : g(FixedSeed(seed)) {
         g.SetDefaults();
@@ -79,7 +68,11 @@ struct Rig {
     ~Rig() { w->SetRules(nullptr); }
     // A new game through the menu, with flights that do not wait.
     void NewGame(int n, std::vector<int> computers = {}) {
-        w->players = Seat(n, std::move(computers));
+        std::vector<int> humans;
+        for (int i = 0; i < n; ++i)
+            if (std::find(computers.begin(), computers.end(), i) == computers.end())
+                humans.push_back(i);
+        w->players = [n, humans](GameInfo& G) { test::SeatPlayers(G, n, humans); };
         g.Game.MoveSpeed = {0, 0};
         w->mnGameNew->trigger();
     }
@@ -96,15 +89,6 @@ struct Rig {
     std::unique_ptr<TestWindow> w;
     std::unique_ptr<GameRules> rules;
 };
-
-void Put(CardDeck& d, std::initializer_list<uint8_t> cards) {
-    for (uint8_t c : cards)
-        d.Card[d.Count++] = c;
-}
-
-constexpr uint8_t Card(int rank, int suit) {
-    return static_cast<uint8_t>(rank * 4 + suit);
-}
 
 // Drags the card in hand by (dx, dy) from a grab point, in two steps like a hand, and lets go.
 void Drag(frmKorvane& w, QPoint delta, bool release = true) {
@@ -145,8 +129,10 @@ void Answer(QMessageBox::StandardButton button, QString* text = nullptr) {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return Answer(button, text);
+        // Names are shown as typed: a box never reads them as markup.
         if (text)
-            *text = box->windowTitle() + "|" + box->text();
+            *text = box->windowTitle() + "|" + box->text() +
+                    (box->textFormat() == Qt::PlainText ? "" : "|not plain text");
         box->button(button)->click();
     });
 }
@@ -222,7 +208,7 @@ private slots:
                 QVERIFY(fra.y() == 8 && lbl.bottom() < open.y());
             else
                 QVERIFY(fra.y() == H - fra.height() - 8 && lbl.y() > open.bottom());
-            QVERIFY(r.w->lblPlayer(i)->text().startsWith(QStringLiteral("Seat %1 (").arg(i + 1)));
+            QVERIFY(r.w->lblPlayer(i)->text().startsWith(QStringLiteral("Player %1 (").arg(i + 1)));
             QVERIFY(!fra.intersects(band));
             for (int j = i + 1; j < n; ++j)
                 QVERIFY(!fra.intersects(r.w->fraPlayer(j)->geometry()));
@@ -248,6 +234,10 @@ private slots:
         r.NewGame(4, {2});
         r.P(1).Lost = 3;
         r.w->PaintForm();
+        // A new title reaches the caption alone: the labels keep their tallies.
+        r.g.FileTitle = "SAVED.KVN";
+        r.w->UpdateCaption();
+        QVERIFY(r.w->windowTitle().endsWith(QStringLiteral(" - SAVED.KVN")));
         const uint8_t c = r.G().CurrentPlayer;
         for (uint8_t i = 0; i < 4; ++i) {
             QLabel* lbl = r.w->lblPlayer(i);
@@ -257,8 +247,9 @@ private slots:
                      i == c ? QColor(255, 0, 0)
                             : QApplication::palette().color(QPalette::ButtonText));
             QCOMPARE(lbl->text(),
-                     QStringLiteral("Seat %1 (%2)").arg(i + 1).arg(r.P(i).CardsHeld()) +
+                     QStringLiteral("Player %1 (%2)").arg(i + 1).arg(r.P(i).CardsHeld()) +
                          (i == 1 ? QStringLiteral(" [3]") : QString()));
+            QCOMPARE(lbl->textFormat(), Qt::PlainText);
         }
         const int other = c == 1 ? 3 : 1;
         QString asked;
@@ -386,7 +377,8 @@ private slots:
         QCOMPARE(r.On(r.w->picSuit(2)), place0);
         QCOMPARE(r.On(r.w->picSuit(0)), place2);
         QVERIFY(r.w->HighlightedPile().IsNone());
-        // And keeps its place when the window is resized.
+        // And keeps its place when the caption changes (Save As) and the window is resized.
+        r.w->UpdateCaption();
         r.w->resize(r.w->width() + 200, r.w->height());
         QTRY_VERIFY(r.w->picSuit(2)->x() < r.w->picSuit(1)->x());
         QVERIFY(r.w->picSuit(0)->x() > r.w->picSuit(1)->x());
@@ -421,6 +413,52 @@ private slots:
         }
     }
 
+    // A game saved with a turned card opens with that card in hand over the closed pile, on an
+    // empty table or over a game with another card in hand; a person plays it, a computer plays
+    // it at once. A file with no game opens to an empty table.
+    void openedGameHasItsTurnedCardInHand() {
+        for (const bool overAGame : {false, true}) {
+            for (const bool computer : {false, true}) {
+                Rig r;
+                if (overAGame) {
+                    SetUpThree(r, Card(12, 3));
+                    Drag(*r.w, QPoint(40, -60), false); // the King is being dragged
+                }
+                GameInfo saved = r.G();
+                saved.PlayerCount = 3;
+                saved.Player.assign(3, PlayerInfo{});
+                saved.SuitDeck = {};
+                // Seat 1's first closed card, the Ace of clubs, is the turned card in hand.
+                for (uint8_t c = 0; c < CardsInPack; ++c) {
+                    CardDeck& d = saved.Player[(c + 1) % 3].CloseDeck;
+                    d.Card[d.Count++] = c;
+                }
+                saved.CurrentPlayer = 1;
+                saved.Player[1].Computer = computer;
+                saved.GameState = State::Turned;
+                saved.MoveSpeed = {0, 0};
+                r.rules->OpenGame(saved);
+                if (computer) {
+                    QCOMPARE(r.G().SuitDeck[0].Top(), Card(0, 0));
+                    continue;
+                }
+                QVERIFY(!r.w->Dragging() && r.w->HighlightedPile().IsNone());
+                QVERIFY(r.w->picDrag()->isVisible());
+                QCOMPARE(r.w->DragCode(), Card(0, 0));
+                const QPoint closed = r.On(r.w->picCloseDeck(1));
+                QCOMPARE(r.w->picDrag()->pos(), closed);
+                Drag(*r.w, r.On(r.w->picSuit(0)) - closed);
+                QCOMPARE(r.G().SuitDeck[0].Top(), Card(0, 0));
+                QCOMPARE(r.rules->Stats().penalties, 0u);
+            }
+        }
+        Rig r;
+        SetUpThree(r, Card(6, 0));
+        r.rules->OpenGame(GameInfo{});
+        QVERIFY(r.w->fraSuit()->isHidden() && r.w->picDrag()->isHidden());
+        QVERIFY(r.w->fraPlayer(0)->isHidden());
+    }
+
     void newGameInTheMiddleOfAComputerTurn() {
         Rig r(5);
         int asked = 0;
@@ -431,7 +469,7 @@ private slots:
             SetUpThree(r, Card(6, 0));
             replaced = true;
         });
-        r.w->players = Seat(4, {0, 1, 2, 3});
+        r.w->players = [](GameInfo& G) { test::SeatPlayers(G, 4); };
         r.g.Game.MoveSpeed = {0, 2};
         r.w->mnGameNew->trigger();
         QVERIFY(replaced);

@@ -32,4 +32,4 @@ void TestFrmHelp::explainsEveryOption() {
 }
 
 QTEST_MAIN(TestFrmHelp)
-#include "test_frmHelp.moc"
+#include "tst_frmHelp.moc"

@@ -187,4 +187,4 @@ void TestFrmName::runSurvivesItsOwnerClosing() {
 }
 
 QTEST_MAIN(TestFrmName)
-#include "test_frmName.moc"
+#include "tst_frmName.moc"

@@ -48,4 +48,4 @@ void TestFrmDeck::selectionOkAndCancel() {
 }
 
 QTEST_MAIN(TestFrmDeck)
-#include "test_frmDeck.moc"
+#include "tst_frmDeck.moc"

@@ -26,4 +26,4 @@ void TestFrmAbout::linesAndClosingKeys() {
 }
 
 QTEST_MAIN(TestFrmAbout)
-#include "test_frmAbout.moc"
+#include "tst_frmAbout.moc"

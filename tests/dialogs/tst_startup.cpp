@@ -141,4 +141,4 @@ void TestStartUp::tooSmallAScreenEndsBeforeTheEventLoop() {
 }
 
 QTEST_MAIN(TestStartUp)
-#include "test_startup.moc"
+#include "tst_startup.moc"

@@ -120,4 +120,4 @@ void TestFrmOption::cancelEscAndCloseWriteNothing() {
 }
 
 QTEST_MAIN(TestFrmOption)
-#include "test_frmOption.moc"
+#include "tst_frmOption.moc"

@@ -406,7 +406,7 @@ bool frmKorvane::FlyDragPic(QPointF from, QPointF to) {
     const RandomSource random = [this](int32_t lo, int32_t hi) { return g_.RandomInt(lo, hi); };
     MoveDragPic(*picDrag_, static_cast<float>(from.x()), static_cast<float>(from.y()),
                 static_cast<float>(to.x()), static_cast<float>(to.y()), g_.Game, table_->size(),
-                random, abort);
+                random, abort, TickSource(flightClock_)); // the clock may be changed mid-flight
     return !(rules_ && rules_->Abandoned(epoch));
 }
 

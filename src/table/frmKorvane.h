@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/TableDisplay.h"
+#include "movement/Pause.h"
 #include "table/TableLayout.h"
 
 #include <QMainWindow>
@@ -10,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 class QAction;
 class QLabel;
@@ -85,6 +87,8 @@ public:
     // The pile the card in hand would be dropped on now, or 255.
     uint8_t OverLap() const;
     bool Dragging() const { return dragging_; }
+    // The clock flights and the tip wait by; tests give one that runs ahead to fly at once.
+    void SetFlightClock(TickSource ticks) { flightClock_ = std::move(ticks); }
 
     // ---- Menu ----
     QAction* mnGameNew = nullptr;
@@ -152,6 +156,7 @@ private:
     bool dragging_ = false;
     QPointF grab_;
     uint64_t dragEpoch_ = 0;
+    TickSource flightClock_ = SystemTicks;
     bool resizing_ = false;
     bool tooSmall_ = false;
     bool unloaded_ = false;

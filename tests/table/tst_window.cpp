@@ -69,10 +69,11 @@ struct Rig {
         exposed = QTest::qWaitForWindowExposed(w.get());
     }
     ~Rig() { w->SetRules(nullptr); }
-    // A new game through the menu, with flights that do not wait.
+    // A new game through the menu, with flights that do not wait: not even for the screen.
     void NewGame(int n, std::vector<int> computers = {}) {
         w->players = Seat(n, std::move(computers));
         g.Game.MoveSpeed = {0, 0};
+        w->SetFlightClock([now = uint32_t{0}]() mutable { return now += 1000; });
         w->mnGameNew->trigger();
     }
     GameInfo& G() { return g.Game; }

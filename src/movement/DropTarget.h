@@ -37,5 +37,8 @@ uint8_t OverLap(const DropLayout& layout, uint8_t c, const GameInfo& game);
 // The piles the move tip visits, in order: marked suit piles 0..3, then players 0.. whose
 // CanTake mark is set, as target codes. Empty when ShowTip is off.
 std::vector<uint8_t> TipTargets(const GameInfo& game);
+// How long the tip rests the card on each pile it shows, the pile highlighted as under a dragged
+// card: long enough to be noticed before the card flies back.
+constexpr int32_t TipHoldMs = 350;
 
 } // namespace korvane

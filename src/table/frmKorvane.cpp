@@ -423,10 +423,20 @@ bool frmKorvane::AnimateMove(uint8_t toPly) {
 
 void frmKorvane::GiveTip() {
     const QPoint home = picDrag_->pos();
+    const uint64_t epoch = rules_ ? rules_->Epoch() : 0;
     for (const uint8_t t : TipTargets(g_.Game)) {
         const QPoint there = PilePosition(t);
         // A game replaced during a flight owns the card in hand now: leave it where it is.
-        if (!FlyDragPic(home, there) || !FlyDragPic(there, home))
+        if (!FlyDragPic(home, there))
+            return;
+        Highlight(t, true);
+        const bool held = Pause(
+            TipHoldMs, [this, epoch] { return rules_ && rules_->Abandoned(epoch); },
+            TickSource(flightClock_));
+        // A replacing game has repainted its piles; only a drag of its own may mark one now.
+        if (!dragging_ && HighlightedPile() == t)
+            Highlight(t, false);
+        if (!held || !FlyDragPic(there, home))
             return;
     }
 }

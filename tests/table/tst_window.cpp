@@ -2,6 +2,7 @@
 #include "dialogs/frmDeck.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
+#include "movement/DropTarget.h"
 #include "table/PictureBox.h"
 #include "table/TableLayout.h"
 #include "table/frmKorvane.h"
@@ -485,13 +486,23 @@ private slots:
         r.g.FindMoves();
         QVERIFY(r.P(1).CanTake && r.G().MoveAvailable);
         const QPoint home = r.w->picDrag()->pos();
+        // The card rests on the pile it shows, drawn highlighted, for the hold's time.
+        uint32_t now = 0, markedFrom = 0, markedTo = 0;
         {
             MoveLog log(r.w->picDrag());
+            r.w->SetFlightClock([&] {
+                now += 50;
+                if (r.w->picDrag()->pos() == r.Open(1) && r.w->picOpenDeck(1)->tag() == "1")
+                    (markedFrom ? markedTo : markedFrom) = now;
+                return now;
+            });
             r.w->GiveTip();
             QVERIFY(log.places.contains(r.Open(1)));
             QVERIFY(!log.places.contains(r.Open(2)));
+            QVERIFY(markedFrom > 0 && markedTo >= markedFrom + TipHoldMs);
         }
         QCOMPARE(r.w->picDrag()->pos(), home);
+        QVERIFY(r.w->picOpenDeck(1)->tag().isEmpty());
         QCOMPARE(r.P(1).OpenDeck.Count, uint8_t(1));
 
         Put(r.G().SuitDeck[1], {Card(0, 1), Card(1, 1)});

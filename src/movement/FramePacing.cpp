@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 

@@ -1,7 +1,8 @@
 // The CPU share of a whole game: eight computer seats at the default flight settings (steps of
-// 15 pixels, a 1 ms pause after each, straight paths) played in the real table window, and the
-// card show after "No". The share is the process's CPU time (user and system, getrusage)
-// divided by the wall time (steady clock) over the same stretch.
+// 15 pixels, each shown for a frame of the screen and then a 1 ms pause, straight paths) played
+// in the real table window, and the card show after "No". The share is the process's CPU time
+// (user and system, getrusage) divided by the wall time (steady clock) over the same stretch;
+// the CPU seconds themselves compare with older builds, whose games ran much faster.
 //
 //   wholegame_probe [seed] [players]
 //

@@ -1,5 +1,7 @@
 #include "movement/DragFlight.h"
 
+#include "movement/FramePacing.h"
+
 #include <QGuiApplication>
 #include <QPoint>
 #include <QPointer>
@@ -87,7 +89,7 @@ bool MoveDragPic(QWidget& pic, float cX, float cY, float dx, float dy, const Gam
                 PlaceWidget(*guard, p);
             }
         },
-        [&](int32_t ms) { return Pause(ms, stop, ticks); }, stop);
+        PacedPause(ScreenOf(pic), [&](int32_t ms) { return Pause(ms, stop, ticks); }), stop);
 }
 
 } // namespace korvane

@@ -39,7 +39,9 @@ bool FlyPlan(const FlightPlan& plan, int32_t wait, const PlaceFn& place, const P
 void PlaceWidget(QWidget& pic, FlightPoint p);
 
 // Flies the drag picture from (cX, cY) to (dx, dy) with the settings the game record chooses
-// (FlightOptionsFor), pausing with Pause between steps. clientSize is the table's client area,
+// (FlightOptionsFor). Every step is drawn at once and then lasts a frame of the picture's screen
+// plus the step's pause (see FramePacing.h), waiting with Pause by `ticks`, which tests replace
+// to fly without waiting. clientSize is the table's client area,
 // where curved paths draw their random points. Stops as described for FlyPlan, and also when
 // the widget is destroyed during the flight. Returns true when the card arrived.
 bool MoveDragPic(QWidget& pic, float cX, float cY, float dx, float dy, const GameInfo& game,

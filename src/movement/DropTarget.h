@@ -37,5 +37,8 @@ Pile OverLap(const DropLayout& layout, uint8_t c, const GameInfo& game);
 // The piles the move tip visits, in order: marked suit piles 0..3, then the open piles of the
 // players whose CanTake mark is set. Empty when ShowTip is off.
 std::vector<Pile> TipTargets(const GameInfo& game);
+// How long the tip rests the card on each pile it shows, the pile highlighted as under a dragged
+// card: long enough to be noticed before the card flies back.
+constexpr int32_t TipHoldMs = 350;
 
 } // namespace korvane

@@ -12,7 +12,8 @@ namespace korvane {
 namespace {
 
 // The longest single sleep: an abort is noticed at the latest this long after it happened.
-constexpr uint32_t SliceMs = 10;
+// Each wake-up costs CPU, so a flight's step (a 60 Hz frame plus the default pause) is one.
+constexpr uint32_t SliceMs = 20;
 
 } // namespace
 

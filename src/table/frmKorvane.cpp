@@ -450,7 +450,7 @@ bool frmKorvane::FlyDragPic(QPointF from, QPointF to) {
     const RandomSource random = [this](int32_t lo, int32_t hi) { return g_.RandomInt(lo, hi); };
     MoveDragPic(*picDrag_, static_cast<float>(from.x()), static_cast<float>(from.y()),
                 static_cast<float>(to.x()), static_cast<float>(to.y()), g_.Game, table_->size(),
-                random, abort);
+                random, abort, TickSource(flightClock_)); // the clock may be changed mid-flight
     return !(abort && abort());
 }
 
@@ -467,7 +467,16 @@ void frmKorvane::GiveTip() {
     for (const Pile t : TipTargets(g_.Game)) {
         const QPoint there = PilePosition(t);
         // A game replaced during a flight owns the card in hand now: leave it where it is.
-        if (!FlyDragPic(home, there) || !FlyDragPic(there, home))
+        if (!FlyDragPic(home, there))
+            return;
+        Highlight(t, true);
+        const bool held = Pause(
+            TipHoldMs, [this] { return rules_ && rules_->RunningMoveAbandoned(); },
+            TickSource(flightClock_));
+        // A replacing game has repainted its piles; only a drag of its own may mark one now.
+        if (!dragging_ && HighlightedPile() == t)
+            Highlight(t, false);
+        if (!held || !FlyDragPic(there, home))
             return;
     }
 }

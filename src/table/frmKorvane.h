@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/TableDisplay.h"
+#include "movement/Pause.h"
 #include "table/TableLayout.h"
 
 #include <QMainWindow>
@@ -10,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 class QAction;
 class QLabel;
@@ -90,6 +92,8 @@ public:
     uint8_t DragCode() const { return dragCode_; }
     // The pile drawn with the drop highlight, or None.
     Pile HighlightedPile() const { return highlighted_; }
+    // The clock flights and the tip wait by; tests give one that runs ahead to fly at once.
+    void SetFlightClock(TickSource ticks) { flightClock_ = std::move(ticks); }
 
     // ---- Menu ----
     QAction* mnGameNew = nullptr;
@@ -160,6 +164,7 @@ private:
     QPointF grab_;
     uint8_t dragCode_ = DrawCode::Nothing;
     Pile highlighted_;
+    TickSource flightClock_ = SystemTicks;
     bool resizing_ = false;
     bool tooSmall_ = false;
     bool unloaded_ = false;

@@ -70,6 +70,8 @@ public:
             window = std::make_unique<frmKorvane>(g, cards);
             rules = std::make_unique<GameRules>(g, *window);
             window->SetRules(rules.get());
+            // The one change to main()'s wiring: flights wait for no clock, not even the screen's.
+            window->SetFlightClock([now = uint32_t{0}]() mutable { return now += 1000; });
             window->show();
             QTimer::singleShot(0, window.get(), [this] { Play(); });
         };

@@ -1,4 +1,5 @@
 #include "movement/DragFlight.h"
+#include "movement/FramePacing.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -7,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cmath>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -28,6 +30,18 @@ RandomSource Scripted(std::vector<int32_t> answers, Calls& asked) {
 FlightOptions Options(int32_t step, bool straight = true, int32_t pathPoints = 2) {
     return FlightOptions{step, 1, straight, pathPoints};
 }
+
+// Where the card was each time the table was drawn (its old place is drawn over).
+struct PaintSpy : QObject {
+    PaintSpy(QWidget& table, QWidget& pic) : pic_(pic) { table.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint)
+            at = pic_.pos();
+        return false;
+    }
+    QPoint at{-1, -1};
+    QWidget& pic_;
+};
 
 } // namespace
 
@@ -153,6 +167,30 @@ private slots:
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     }
 
+    void pacedSteps() {
+        // A fake screen, and a clock that only the pauses move on.
+        const FlightPlan plan = PlanFlight(0, 0, 600, 0, FlightOptions{}, 800, 600, {});
+        const auto fly = [&plan](int32_t wait, double hz) {
+            uint32_t now = 0;
+            FlightPoint placed, shown{-1, -1};
+            int presents = 0, unseen = 0;
+            const FlightScreen screen{[&] { shown = placed, ++presents; }, hz};
+            const PauseFn pause = [&](int32_t ms) {
+                unseen += shown == placed ? 0 : 1;
+                return now += uint32_t(ms), true;
+            };
+            const bool arrived = FlyPlan(
+                plan, wait, [&](FlightPoint p) { placed = p; }, PacedPause(screen, pause));
+            return std::make_tuple(arrived, presents, unseen, now);
+        };
+        // Each of the plan's 41 steps is shown, then lasts a frame and the step's own pause.
+        QCOMPARE(fly(1, 50), std::make_tuple(true, 41, 0, 41u * (20 + 1)));
+        QCOMPARE(fly(9, 50), std::make_tuple(true, 41, 0, 41u * (20 + 9)));
+        QCOMPARE(fly(1, 0), std::make_tuple(true, 41, 0, 41u * (17 + 1))); // unknown: 60 Hz
+        QCOMPARE(std::make_tuple(FrameMs(144), FrameMs(std::nan("")), FrameMs(2)),
+                 std::make_tuple(7, 17, 50));
+    }
+
     void widgetFlights() {
         QWidget table;
         table.resize(800, 600);
@@ -167,9 +205,27 @@ private slots:
         game.StraightPath = false;
         int draws = 0;
         const auto random = [&](int32_t lo, int32_t) { return ++draws, lo; };
-        QVERIFY(MoveDragPic(*pic, 100, 100, 520.4f, 330.6f, game, table.size(), random));
+        uint32_t now = 0; // every wait over at once
+        QVERIFY(MoveDragPic(*pic, 100, 100, 520.4f, 330.6f, game, table.size(), random, {},
+                            [&] { return now += 1000; }));
         QCOMPARE(pic->pos(), QPoint(520, 331));
         QCOMPARE(draws, 4);
+
+        // On a real screen every position is drawn before its pause first reads the clock.
+        table.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&table));
+        {
+            PaintSpy drawn(table, *pic);
+            int reads = 0, unseen = 0;
+            const TickSource clock = [&] {
+                unseen += drawn.at == pic->pos() ? 0 : 1;
+                return uint32_t(++reads * 1000);
+            };
+            QVERIFY(MoveDragPic(*pic, 520, 331, 0, 331, game, table.size(), {}, {}, clock));
+            QCOMPARE(pic->pos(), QPoint(0, 331));
+            QCOMPARE(unseen, 0);
+            QVERIFY(reads >= 2 * 35);
+        }
 
         // The picture destroyed by an event during the flight ends it safely.
         QTimer::singleShot(0, pic, [&] { delete pic.data(); });

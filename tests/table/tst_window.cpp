@@ -5,6 +5,7 @@
 #include "dialogs/frmDeck.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
+#include "movement/DropTarget.h"
 #include "table/TableLayout.h"
 #include "table/frmKorvane.h"
 
@@ -66,7 +67,7 @@ struct Rig {
         exposed = QTest::qWaitForWindowExposed(w.get());
     }
     ~Rig() { w->SetRules(nullptr); }
-    // A new game through the menu, with flights that do not wait.
+    // A new game through the menu, with flights that do not wait: not even for the screen.
     void NewGame(int n, std::vector<int> computers = {}) {
         std::vector<int> humans;
         for (int i = 0; i < n; ++i)
@@ -74,6 +75,7 @@ struct Rig {
                 humans.push_back(i);
         w->players = [n, humans](GameInfo& G) { test::SeatPlayers(G, n, humans); };
         g.Game.MoveSpeed = {0, 0};
+        w->SetFlightClock([now = uint32_t{0}]() mutable { return now += 1000; });
         w->mnGameNew->trigger();
     }
     GameInfo& G() { return g.Game; }
@@ -533,13 +535,23 @@ private slots:
         r.g.FindMoves();
         QVERIFY(r.P(1).CanTake && r.G().MoveAvailable);
         const QPoint home = r.w->picDrag()->pos();
+        // The card rests on the pile it shows, drawn highlighted, for the hold's time.
+        uint32_t now = 0, markedFrom = 0, markedTo = 0;
         {
             MoveLog log(r.w->picDrag());
+            r.w->SetFlightClock([&] {
+                now += 50;
+                if (r.w->picDrag()->pos() == r.Open(1) && r.w->HighlightedPile() == Pile::Open(1))
+                    (markedFrom ? markedTo : markedFrom) = now;
+                return now;
+            });
             r.w->GiveTip();
             QVERIFY(log.places.contains(r.Open(1)));
             QVERIFY(!log.places.contains(r.Open(2)));
+            QVERIFY(markedFrom > 0 && markedTo >= markedFrom + TipHoldMs);
         }
         QCOMPARE(r.w->picDrag()->pos(), home);
+        QVERIFY(r.w->HighlightedPile().IsNone());
         QCOMPARE(r.P(1).OpenDeck.Count, uint8_t(1));
 
         Put(r.G().SuitDeck[1], {Card(0, 1), Card(1, 1)});

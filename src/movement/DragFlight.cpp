@@ -1,5 +1,6 @@
 #include "movement/DragFlight.h"
 
+#include "engine/Rounding.h"
 #include "movement/FramePacing.h"
 
 #include <QGuiApplication>
@@ -34,10 +35,8 @@ private:
 };
 
 int ToPixel(float v) {
-    if (!std::isfinite(v)) {
-        return 0;
-    }
-    return static_cast<int>(std::lround(std::clamp(v, -1.0e9f, 1.0e9f)));
+    return RoundHalfEven(std::isfinite(v) ? std::clamp(static_cast<double>(v), -1.0e9, 1.0e9)
+                                          : 0.0);
 }
 
 } // namespace

@@ -67,6 +67,17 @@ private slots:
         }
         QCOMPARE(t.G().GameState, State::Playing);
         QCOMPARE(t.rules.Stats().penalties, 1u);
+
+        // The offender's closed pile is repainted as each card lands, never showing a used-up
+        // marker while it holds cards.
+        int flying = 0, landed = 0;
+        for (const Call& c : t.view.log) {
+            if (c.op == "AnimateMove")
+                ++flying;
+            else if (c == Call{"PaintCloseDeck", {2}} && flying > landed)
+                landed = flying; // the card in the air has landed and shows
+        }
+        QCOMPARE(landed, 5);
     }
 
     void penaltyCardsFlyInThePenaltyState() {

@@ -15,6 +15,10 @@
 #include <array>
 #include <cmath>
 #include <future>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <utility>
 
 namespace korvane {
@@ -329,6 +333,11 @@ void CardLibrary::PrepareBacks(qreal dpr) {
             out.images[i] = RenderImage(
                 deviceSize, [&](QPainter& p, const QRectF& r) { PaintBack(p, deck.get(), r, i); });
         }
+#ifdef __GLIBC__
+        // The parsed decks were freed into this thread's own heap, which glibc keeps for a
+        // thread that never allocates again: hand the pages back to the system.
+        malloc_trim(0);
+#endif
         return out;
     });
 }

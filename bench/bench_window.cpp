@@ -56,6 +56,50 @@ void BM_WarmPaintForm8(benchmark::State& state) {
 }
 BENCHMARK(BM_WarmPaintForm8)->Unit(benchmark::kMicrosecond);
 
+// The same at zoom 2 (range is the zoom * 100): cards four times the pixels, kept all the same.
+void BM_WarmPaintForm8Zoomed(benchmark::State& state) {
+    mdlGlobal g(FixedSeed(3));
+    g.SetDefaults();
+    CardLibrary cards;
+    cards.cdtInit(g.CardWidth, g.CardHeight);
+    frmKorvane w(g, cards);
+    SeatAndDeal(g, 8);
+    w.show();
+    ShowTable(w);
+    w.SetZoom(static_cast<double>(state.range(0)) / 100);
+    w.PaintForm();
+    QApplication::processEvents();
+    for (auto _ : state)
+        w.PaintForm();
+    state.counters["rendered"] = cards.RenderCount();
+}
+BENCHMARK(BM_WarmPaintForm8Zoomed)->Arg(200)->Unit(benchmark::kMicrosecond);
+
+// A change of zoom until the table is painted again: to a size never drawn before (every
+// card rendered from the drawing), and back and forth between two kept sizes.
+void BM_ZoomChange8(benchmark::State& state) {
+    const bool fresh = state.range(0) != 0;
+    mdlGlobal g(FixedSeed(3));
+    g.SetDefaults();
+    CardLibrary cards;
+    cards.cdtInit(g.CardWidth, g.CardHeight);
+    frmKorvane w(g, cards);
+    SeatAndDeal(g, 8);
+    w.show();
+    ShowTable(w);
+    QApplication::processEvents();
+    int k = 0;
+    for (auto _ : state) {
+        // Fresh: 1.50, 1.51, ... 2.49, each new to the library (it keeps the last two).
+        const double z = fresh ? 1.5 + (k % 100) / 100.0 : (k % 2 == 0 ? 2.0 : 1.0);
+        ++k;
+        w.SetZoom(z);
+        QApplication::processEvents();
+    }
+    state.counters["rendered"] = cards.RenderCount();
+}
+BENCHMARK(BM_ZoomChange8)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
 // A new card library each time: every deck read and every image rendered afresh.
 void BM_ColdInitToTable8(benchmark::State& state) {
     for (auto _ : state) {

@@ -7,6 +7,7 @@
 #include "table/frmKorvane.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -78,6 +79,9 @@ int main(int argc, char* argv[]) {
         rules = std::make_unique<korvane::GameRules>(global, *window);
         window->SetRules(rules.get());
         window->show();
+        // Once the table is on screen, the card-back dialog's designs are rendered aside.
+        QTimer::singleShot(0, window.get(),
+                           [&] { cards.PrepareBacks(window->devicePixelRatioF()); });
     };
     const int code = korvane::RunStartup(app, global, std::move(hooks));
     if (window)

@@ -14,6 +14,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <future>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <utility>
 
 namespace korvane {
@@ -94,9 +99,13 @@ QString DeckName(const QString& folder, const QString& fallback) {
 
 // Rounded as Qt rounds a widget's size to device pixels, so that a card fills a card picture
 // exactly at any scale.
-QSize DeviceSize(qreal dpr) {
-    return QSize(CardLibrary::CardWidth, CardLibrary::CardHeight) * dpr;
+QSize DeviceSize(QSize logical, qreal dpr) {
+    return logical * dpr;
 }
+
+// How many sizes besides the card's own keep their images: the table's, and the one it had
+// just before, so that stepping the zoom back and forth renders nothing.
+constexpr std::size_t KeptSizes = 2;
 
 QPainterPath CardOutline(const QRectF& r) {
     QPainterPath path;
@@ -166,6 +175,28 @@ void PaintPlainBack(QPainter& p, const QRectF& r, int index) {
     p.drawPath(outline);
 }
 
+void PaintBack(QPainter& p, QSvgRenderer* deck, const QRectF& r, int index) {
+    if (deck != nullptr && deck->elementExists(QStringLiteral("back"))) {
+        deck->render(&p, QStringLiteral("back"), r);
+    } else {
+        PaintPlainBack(p, r, index);
+    }
+}
+
+// An image of deviceSize pixels for device pixel ratio dpr; paint draws one card into the
+// card's own logical rectangle, scaled to fill the image.
+template <typename Paint> QImage RenderImage(QSize deviceSize, const Paint& paint) {
+    QImage image(deviceSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.scale(static_cast<qreal>(deviceSize.width()) / CardLibrary::CardWidth,
+            static_cast<qreal>(deviceSize.height()) / CardLibrary::CardHeight);
+    paint(p, QRectF(0, 0, CardLibrary::CardWidth, CardLibrary::CardHeight));
+    return image;
+}
+
 } // namespace
 
 QString CardLibrary::DefaultDeckFolder() {
@@ -179,6 +210,7 @@ CardLibrary::CardLibrary(QString deckFolder) : folder_(std::move(deckFolder)) {
     }
 }
 
+// Waits for the worker, if it still runs: it reads nothing of the library.
 CardLibrary::~CardLibrary() = default;
 
 bool CardLibrary::cdtInit(int32_t& width, int32_t& height) {
@@ -206,7 +238,14 @@ bool CardLibrary::cdtInit(int32_t& width, int32_t& height) {
 }
 
 void CardLibrary::cdtTerm() {
+    if (preparing_.valid()) {
+        preparing_.wait();
+        preparing_ = {};
+    }
+    preparedDpr_ = 0;
     cache_.clear();
+    recentSizes_.clear();
+    parsedBack_ = -1;
     faces_.renderer.reset();
     faces_.tried = false;
     for (Deck& back : backs_) {
@@ -237,6 +276,112 @@ QSvgRenderer* CardLibrary::Renderer(Deck& deck) {
     return deck.renderer.get();
 }
 
+QSvgRenderer* CardLibrary::BackRenderer(int index) {
+    Deck& back = backs_[index];
+    // The classic deck gives a back as well as the faces; it is read once for both.
+    if (back.folder == faces_.folder) {
+        return Renderer(faces_);
+    }
+    if (parsedBack_ != index && parsedBack_ >= 0) {
+        // A parsed deck is many times the size of its images: keep only the latest one.
+        backs_[parsedBack_].renderer.reset();
+        backs_[parsedBack_].tried = false;
+    }
+    parsedBack_ = index;
+    return Renderer(back);
+}
+
+void CardLibrary::PrepareBacks(qreal dpr) {
+    if (!ready_ || !(dpr > 0) || !std::isfinite(dpr) || dpr == preparedDpr_) {
+        return;
+    }
+    CollectBacks();
+    preparedDpr_ = dpr;
+    // The worker gets file names and a size, hands back images and shares nothing else with
+    // this thread: each deck is parsed, rendered and released there. One thread is the house
+    // design; this one only renders QImages, which Qt allows off the window's thread, and
+    // saves the window's thread from reading eleven decks when the dialog first opens.
+    std::array<QString, DrawCode::BackCount> files;
+    for (int i = 0; i < DrawCode::BackCount; ++i) {
+        const Deck& back = backs_[i];
+        const QSize logical = BaseSize();
+        const Key key{DrawCode::FirstBack + i, DrawMode::Face,   0,
+                      logical.width(),         logical.height(), std::llround(dpr * 4096)};
+        // The classic deck is parsed here already, and a kept image needs no second one.
+        if (back.folder != faces_.folder && cache_.count(key) == 0) {
+            files[i] = DeckFile(QDir(folder_).filePath(back.folder));
+            if (files[i].isEmpty()) {
+                files[i] = QStringLiteral("-"); // no deck: the plain back, still off this thread
+            }
+        }
+    }
+    const QSize deviceSize = DeviceSize(BaseSize(), dpr);
+    preparing_ = std::async(std::launch::async, [files, deviceSize] {
+        PreparedBacks out;
+        for (int i = 0; i < DrawCode::BackCount; ++i) {
+            if (files[i].isEmpty()) {
+                continue;
+            }
+            std::unique_ptr<QSvgRenderer> deck;
+            if (files[i] != QLatin1String("-")) {
+                deck = std::make_unique<QSvgRenderer>(files[i]);
+                ++out.decksRead;
+                if (!deck->isValid()) {
+                    deck.reset();
+                }
+            }
+            out.images[i] = RenderImage(
+                deviceSize, [&](QPainter& p, const QRectF& r) { PaintBack(p, deck.get(), r, i); });
+        }
+#ifdef __GLIBC__
+        // The parsed decks were freed into this thread's own heap, which glibc keeps for a
+        // thread that never allocates again: hand the pages back to the system.
+        malloc_trim(0);
+#endif
+        return out;
+    });
+}
+
+void CardLibrary::CollectBacks() {
+    if (!preparing_.valid()) {
+        return;
+    }
+    PreparedBacks done = preparing_.get();
+    decksLoaded_ += done.decksRead;
+    for (int i = 0; i < DrawCode::BackCount; ++i) {
+        QImage& image = done.images[i];
+        if (image.isNull()) {
+            continue;
+        }
+        ++renderCount_;
+        QPixmap pixmap = QPixmap::fromImage(std::move(image));
+        pixmap.setDevicePixelRatio(preparedDpr_);
+        const Key key{DrawCode::FirstBack + i,          DrawMode::Face, 0, CardWidth, CardHeight,
+                      std::llround(preparedDpr_ * 4096)};
+        cache_.emplace(key, std::move(pixmap));
+    }
+}
+
+void CardLibrary::NoteSize(QSize size) {
+    if (size == BaseSize()) {
+        return;
+    }
+    const auto at = std::find(recentSizes_.begin(), recentSizes_.end(), size);
+    if (at != recentSizes_.end()) {
+        recentSizes_.erase(at);
+    }
+    recentSizes_.push_back(size);
+    if (recentSizes_.size() <= KeptSizes) {
+        return;
+    }
+    const QSize gone = recentSizes_.front();
+    recentSizes_.erase(recentSizes_.begin());
+    std::erase_if(cache_, [gone](const auto& entry) {
+        return std::get<3>(entry.first) == gone.width() &&
+               std::get<4>(entry.first) == gone.height();
+    });
+}
+
 QString CardLibrary::BackName(int code) const {
     if (!IsBack(code)) {
         return {};
@@ -245,15 +390,19 @@ QString CardLibrary::BackName(int code) const {
     return deck.name.isEmpty() ? deck.folder : deck.name;
 }
 
-QPixmap CardLibrary::Image(int code, int mode, QColor colour, qreal dpr) {
+QPixmap CardLibrary::Image(int code, int mode, QColor colour, qreal dpr, QSize size) {
     if (!ready_ || !IsDrawable(code) || mode < DrawMode::Face || mode > DrawMode::Highlight ||
-        !(dpr > 0) || !std::isfinite(dpr)) {
+        !(dpr > 0) || !std::isfinite(dpr) || size.isEmpty() || size.width() > 4096 ||
+        size.height() > 4096) {
         return {};
     }
-    const QSize size = DeviceSize(dpr);
-    if (size.isEmpty()) {
+    if (DeviceSize(size, dpr).isEmpty()) {
         return {};
     }
+    if (IsBack(code)) {
+        CollectBacks();
+    }
+    NoteSize(size);
     // Faces and backs look the same for either plain mode; only the highlight differs.
     const int look = mode == DrawMode::Highlight ? DrawMode::Highlight : DrawMode::Face;
     const QRgb rgb = code == DrawCode::EmptyPlace ? colour.rgba() : 0;
@@ -265,7 +414,7 @@ QPixmap CardLibrary::Image(int code, int mode, QColor colour, qreal dpr) {
     QPixmap image;
     if (look == DrawMode::Highlight) {
         // From the plain image, so that the first highlight during a drag reads no deck.
-        QImage inverted = Image(code, DrawMode::Face, colour, dpr).toImage();
+        QImage inverted = Image(code, DrawMode::Face, colour, dpr, size).toImage();
         inverted.invertPixels(QImage::InvertRgb);
         ++renderCount_;
         image = QPixmap::fromImage(std::move(inverted));
@@ -284,14 +433,7 @@ void CardLibrary::PaintImage(QPainter& p, int code, QColor colour, QRectF r) {
         }
     } else if (IsBack(code)) {
         const int index = code - DrawCode::FirstBack;
-        // The classic deck gives a back as well as the faces; it is read once for both.
-        Deck& back = backs_[index];
-        QSvgRenderer* deck = back.folder == faces_.folder ? Renderer(faces_) : Renderer(back);
-        if (deck != nullptr && deck->elementExists(QStringLiteral("back"))) {
-            deck->render(&p, QStringLiteral("back"), r);
-        } else {
-            PaintPlainBack(p, r, index);
-        }
+        PaintBack(p, BackRenderer(index), r, index);
     } else if (code == DrawCode::EmptyPlace) {
         PaintEmptyPlace(p, r, colour);
     } else {
@@ -299,29 +441,23 @@ void CardLibrary::PaintImage(QPainter& p, int code, QColor colour, QRectF r) {
     }
 }
 
-QPixmap CardLibrary::Render(int code, QColor colour, qreal dpr, QSize deviceSize) {
+QPixmap CardLibrary::Render(int code, QColor colour, qreal dpr, QSize size) {
     ++renderCount_;
-    // Rendered in device pixels of the target's own scale, so that drawing it there copies
-    // pixels one to one.
-    QImage image(deviceSize, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.scale(static_cast<qreal>(deviceSize.width()) / CardWidth,
-                static_cast<qreal>(deviceSize.height()) / CardHeight);
-        PaintImage(p, code, colour, QRectF(0, 0, CardWidth, CardHeight));
-    }
+    // Rendered in device pixels of the target's own size and scale, from the drawing itself,
+    // so that drawing it there copies pixels one to one and a large card stays sharp.
+    QImage image = RenderImage(DeviceSize(size, dpr), [&](QPainter& p, const QRectF& r) {
+        PaintImage(p, code, colour, r);
+    });
     QPixmap pixmap = QPixmap::fromImage(std::move(image));
     pixmap.setDevicePixelRatio(dpr);
     return pixmap;
 }
 
-void CardLibrary::cdtDraw(QPainter& painter, int x, int y, int code, int mode, QColor colour) {
+void CardLibrary::cdtDraw(QPainter& painter, int x, int y, int code, int mode, QColor colour,
+                          QSize size) {
     const QPaintDevice* device = painter.device();
     const qreal dpr = device != nullptr ? device->devicePixelRatioF() : 1.0;
-    const QPixmap image = Image(code, mode, colour, dpr);
+    const QPixmap image = Image(code, mode, colour, dpr, size);
     if (!image.isNull()) {
         painter.drawPixmap(QPointF(x, y), image);
     }
@@ -337,7 +473,8 @@ int PixelPosition(float v) {
 
 } // namespace
 
-void DrawCard(CardLibrary& lib, PictureBox* target, float X, float Y, uint8_t Code, bool Inverse) {
+void DrawCard(CardLibrary& lib, PictureBox* target, float X, float Y, uint8_t Code, bool Inverse,
+              QSize size) {
     if (target == nullptr) {
         return;
     }
@@ -349,7 +486,7 @@ void DrawCard(CardLibrary& lib, PictureBox* target, float X, float Y, uint8_t Co
     const QColor colour = Code == DrawCode::EmptyPlace ? target->background() : QColor(Qt::white);
     const int x = PixelPosition(X);
     const int y = PixelPosition(Y);
-    target->paintImage([&](QPainter& p) { lib.cdtDraw(p, x, y, Code, mode, colour); });
+    target->paintImage([&](QPainter& p) { lib.cdtDraw(p, x, y, Code, mode, colour, size); });
 }
 
 } // namespace korvane

@@ -74,8 +74,12 @@ void PlaceWidget(QWidget& pic, FlightPoint p) {
 
 bool MoveDragPic(QWidget& pic, float cX, float cY, float dx, float dy, const GameInfo& game,
                  QSize clientSize, const RandomSource& random, const AbortCheck& abort,
-                 const TickSource& ticks) {
-    const FlightOptions options = FlightOptionsFor(game);
+                 const TickSource& ticks, double stepScale) {
+    FlightOptions options = FlightOptionsFor(game);
+    if (stepScale > 0 && std::isfinite(stepScale) && stepScale != 1.0) {
+        options.step =
+            static_cast<int32_t>(std::lround(std::clamp(options.step * stepScale, 1.0, 1.0e9)));
+    }
     const FlightPlan plan =
         PlanFlight(cX, cY, dx, dy, options, clientSize.width(), clientSize.height(), random);
     // The pauses run the event loop, where the window (and the picture with it) may be closed.

@@ -44,8 +44,10 @@ void PlaceWidget(QWidget& pic, FlightPoint p);
 // to fly without waiting. clientSize is the table's client area,
 // where curved paths draw their random points. Stops as described for FlyPlan, and also when
 // the widget is destroyed during the flight. Returns true when the card arrived.
+// stepScale multiplies the record's step: a table drawn z times as large flies z times as far
+// per step, so that a flight takes as many steps, and as long, at any zoom.
 bool MoveDragPic(QWidget& pic, float cX, float cY, float dx, float dy, const GameInfo& game,
                  QSize clientSize, const RandomSource& random, const AbortCheck& abort = {},
-                 const TickSource& ticks = SystemTicks);
+                 const TickSource& ticks = SystemTicks, double stepScale = 1.0);
 
 } // namespace korvane

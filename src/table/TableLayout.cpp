@@ -4,8 +4,8 @@
 
 namespace korvane::layout {
 
-PanelLayout SizeFrames(bool OnTop, Size pile, int labelHeight) {
-    constexpr int S = Spacing;
+PanelLayout SizeFrames(bool OnTop, Size pile, int labelHeight, int spacing) {
+    const int S = spacing;
     PanelLayout p;
     p.closed = {S, 0, pile.w, pile.h};
     p.open = {p.closed.Right() + S, 0, pile.w, pile.h};
@@ -21,13 +21,13 @@ PanelLayout SizeFrames(bool OnTop, Size pile, int labelHeight) {
     return p;
 }
 
-int SuitBandHeight(Size pile) {
-    return pile.h + 2 * Spacing;
+int SuitBandHeight(Size pile, int spacing) {
+    return pile.h + 2 * spacing;
 }
 
-Size MinimumClient(int n, Size panel, int bandHeight) {
+Size MinimumClient(int n, Size panel, int bandHeight, int spacing) {
     const int t = TopSeats(n);
-    return {t * panel.w + (t + 1) * Spacing, 2 * panel.h + bandHeight + 4 * Spacing};
+    return {t * panel.w + (t + 1) * spacing, 2 * panel.h + bandHeight + 4 * spacing};
 }
 
 ResizeDecision DecideResize(Size client, Size minimum, bool maximised) {
@@ -51,8 +51,9 @@ void PlaceRow(std::array<Point, MaxSeats>& out, int first, int count, int W, int
 
 } // namespace
 
-TablePlacement PlaceTable(int n, Size client, Size panel, int bandHeight, int pileWidth) {
-    constexpr int S = Spacing;
+TablePlacement PlaceTable(int n, Size client, Size panel, int bandHeight, int pileWidth,
+                          int spacing) {
+    const int S = spacing;
     n = std::clamp(n, 0, MaxSeats);
     TablePlacement t;
     // Half the free height on each side of the band, so the band sits midway between the rows.

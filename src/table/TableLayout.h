@@ -9,7 +9,8 @@
 
 namespace korvane::layout {
 
-// The gap between piles, between panels and to the window's edges.
+// The gap between piles, between panels and to the window's edges, at zoom 1. Every function
+// below takes the gap of the zoom in use; it grows with the cards.
 inline constexpr int Spacing = mdlGlobal::CardSpacing;
 inline constexpr int MaxSeats = MaxPlayers;
 inline constexpr int SuitPiles = korvane::SuitPiles;
@@ -47,10 +48,10 @@ struct PanelLayout {
 
 // A seat's panel. Top-row panels carry their label above the piles and bottom-row panels below
 // them, so that every label faces the nearer window edge. pile is one card picture's size.
-PanelLayout SizeFrames(bool OnTop, Size pile, int labelHeight);
+PanelLayout SizeFrames(bool OnTop, Size pile, int labelHeight, int spacing = Spacing);
 
 // The band of suit piles: one card high plus a gap above and below.
-int SuitBandHeight(Size pile);
+int SuitBandHeight(Size pile, int spacing = Spacing);
 
 // Seats on the top row and on the bottom row; the odd seat goes on top.
 constexpr int TopSeats(int n) {
@@ -64,7 +65,7 @@ constexpr bool SeatOnTop(int seat, int n) {
 }
 
 // The smallest client area that holds n seats with panels of size panel.
-Size MinimumClient(int n, Size panel, int bandHeight);
+Size MinimumClient(int n, Size panel, int bandHeight, int spacing = Spacing);
 
 // What a resize has to do with the window.
 struct ResizeDecision {
@@ -80,6 +81,7 @@ struct TablePlacement {
     std::array<int, SuitPiles> suitLeft{}; // inside the band
     int suitTop = Spacing;                 // inside the band
 };
-TablePlacement PlaceTable(int n, Size client, Size panel, int bandHeight, int pileWidth);
+TablePlacement PlaceTable(int n, Size client, Size panel, int bandHeight, int pileWidth,
+                          int spacing = Spacing);
 
 } // namespace korvane::layout

@@ -23,6 +23,8 @@
 #include <QMouseEvent>
 #include <QScreen>
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace korvane {
@@ -44,6 +46,26 @@ void Fill(QWidget* w, const QColor& colour) {
     w->setPalette(pal);
     w->setAutoFillBackground(true);
 }
+
+// The labels' font at zoom z; Arial's metric twin stands in where Arial is absent.
+QFont LabelFont(double z) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(12 * z);
+    return font;
+}
+
+int TwoLines(const QFont& font) {
+    return QFontMetrics(font)
+        .boundingRect(QRect(0, 0, 10000, 10000), Qt::AlignLeft, QStringLiteral("M\nM"))
+        .height();
+}
+
+int Zoomed(int v, double z) {
+    return static_cast<int>(std::lround(v * z));
+}
+
+// The zooms of Zoom In and Zoom Out; Fit to Window takes any zoom between the ends.
+constexpr std::array<double, 9> ZoomSteps = {0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 2.5, 3.0, 4.0};
 
 // A pile's picture within the table: its panel's place plus its own.
 QRect OnTable(const QWidget* fra, const QWidget* pic) {
@@ -69,14 +91,9 @@ void frmKorvane::Form_Load() {
     table_ = new QWidget(this);
     setCentralWidget(table_);
     Fill(table_, TableColour());
-    // The labels follow the table's font; Arial's metric twin stands in where Arial is absent.
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(12);
-    table_->setFont(font);
-    labelHeight_ =
-        QFontMetrics(font)
-            .boundingRect(QRect(0, 0, 10000, 10000), Qt::AlignLeft, QStringLiteral("M\nM"))
-            .height();
+    // The labels follow the table's font.
+    table_->setFont(LabelFont(zoom_));
+    labelHeight_ = TwoLines(table_->font());
 
     for (int i = 0; i < layout::MaxSeats; ++i) {
         QWidget* fra = new QWidget(table_);
@@ -144,6 +161,8 @@ void frmKorvane::BuildMenu() {
     game->addSeparator();
     mnGameExit = item(game, "mnGameExit", tr("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_F4));
 
+    BuildViewMenu();
+
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->setObjectName(QStringLiteral("mmHelp"));
     mnGameIndex = item(help, "mnGameIndex", tr("&Index"), QKeySequence(Qt::Key_F1));
@@ -161,41 +180,172 @@ void frmKorvane::BuildMenu() {
     connect(mnGameExit, &QAction::triggered, this, [this] { mnGameExit_Click(); });
 }
 
+void frmKorvane::BuildViewMenu() {
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->setObjectName(QStringLiteral("mnView"));
+    mnViewZoomIn = view->addAction(tr("Zoom &In"));
+    mnViewZoomIn->setObjectName(QStringLiteral("mnViewZoomIn"));
+    // Ctrl+= as well: on many keyboards + needs Shift.
+    mnViewZoomIn->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    mnViewZoomOut = view->addAction(tr("Zoom &Out"));
+    mnViewZoomOut->setObjectName(QStringLiteral("mnViewZoomOut"));
+    mnViewZoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    mnViewActualSize = view->addAction(tr("&Actual Size"));
+    mnViewActualSize->setObjectName(QStringLiteral("mnViewActualSize"));
+    mnViewActualSize->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    view->addSeparator();
+    mnViewFit = view->addAction(tr("&Fit to Window"));
+    mnViewFit->setObjectName(QStringLiteral("mnViewFit"));
+    mnViewFit->setCheckable(true);
+    connect(mnViewZoomIn, &QAction::triggered, this, [this] { mnViewZoom_Click(1); });
+    connect(mnViewZoomOut, &QAction::triggered, this, [this] { mnViewZoom_Click(-1); });
+    connect(mnViewActualSize, &QAction::triggered, this, [this] { mnViewZoom_Click(0); });
+    connect(mnViewFit, &QAction::toggled, this, [this](bool on) { mnViewFit_Click(on); });
+}
+
 QSize frmKorvane::PileSize() const {
-    return {g_.CardWidth, g_.CardHeight};
+    return {Zoomed(g_.CardWidth, zoom_), Zoomed(g_.CardHeight, zoom_)};
 }
 
 QSize frmKorvane::PanelSize() const {
-    const layout::PanelLayout p = layout::SizeFrames(true, ToSize(PileSize()), labelHeight_);
+    const layout::PanelLayout p =
+        layout::SizeFrames(true, ToSize(PileSize()), labelHeight_, spacing_);
     return {p.panel.w, p.panel.h};
 }
 
 QSize frmKorvane::MinimumClientSize() const {
-    const layout::Size m = layout::MinimumClient(g_.Game.PlayerCount, ToSize(PanelSize()),
-                                                 layout::SuitBandHeight(ToSize(PileSize())));
+    const layout::Size m =
+        layout::MinimumClient(g_.Game.PlayerCount, ToSize(PanelSize()),
+                              layout::SuitBandHeight(ToSize(PileSize()), spacing_), spacing_);
     return {m.w, m.h};
 }
 
-void frmKorvane::SetCaption(bool ShowTable) {
-    UpdateCaption();
-    ForgetHand();
+QSize frmKorvane::MinimumClientAt(double z) const {
+    const layout::Size pile{Zoomed(g_.CardWidth, z), Zoomed(g_.CardHeight, z)};
+    const int gap = Zoomed(S, z);
+    const layout::PanelLayout p = layout::SizeFrames(true, pile, TwoLines(LabelFont(z)), gap);
+    const layout::Size m =
+        layout::MinimumClient(g_.Game.PlayerCount, p.panel, layout::SuitBandHeight(pile, gap), gap);
+    return {m.w, m.h};
+}
+
+double frmKorvane::ZoomToFit(QSize client) const {
+    // Hundredths of a step: finer than the eye sees, coarse enough that a resize by a pixel
+    // mostly keeps the zoom and its images. The minimum grows with the zoom.
+    int lo = Zoomed(100, MinZoom);
+    int hi = Zoomed(100, MaxZoom);
+    const auto fits = [&](int k) {
+        const QSize m = MinimumClientAt(k / 100.0);
+        return m.width() <= client.width() && m.height() <= client.height();
+    };
+    if (!fits(lo))
+        return MinZoom;
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (fits(mid))
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo / 100.0;
+}
+
+QSize frmKorvane::LargestClient() const {
+    if (isMaximized() || isFullScreen())
+        return table_->size();
+    const QScreen* s = screen();
+    if (s == nullptr)
+        return table_->size();
+    // The frame and the menu bar take their part of the screen at any zoom.
+    const QSize frame = frameGeometry().size() - size();
+    const QSize chrome = size() - table_->size();
+    return s->availableGeometry().size() - frame - chrome;
+}
+
+void frmKorvane::SetZoom(double z) {
+    ApplyZoom(std::clamp(z, MinZoom, MaxZoom));
+    Form_Resize();
+}
+
+void frmKorvane::mnViewZoom_Click(int direction) {
+    // Choosing a size by hand ends fitting to the window.
+    mnViewFit->setChecked(false);
+    double z = 1.0;
+    if (direction > 0) {
+        const auto next = std::find_if(ZoomSteps.begin(), ZoomSteps.end(),
+                                       [this](double step) { return step > zoom_ + 1e-9; });
+        // A zoom the screen cannot hold would end the game for want of resolution.
+        if (next == ZoomSteps.end() || *next > ZoomToFit(LargestClient()))
+            return;
+        z = *next;
+    } else if (direction < 0) {
+        const auto below = std::find_if(ZoomSteps.rbegin(), ZoomSteps.rend(),
+                                        [this](double step) { return step < zoom_ - 1e-9; });
+        if (below == ZoomSteps.rend())
+            return;
+        z = *below;
+    }
+    SetZoom(z);
+}
+
+void frmKorvane::mnViewFit_Click(bool on) {
+    fit_ = on;
+    if (fit_)
+        Form_Resize();
+}
+
+void frmKorvane::ApplyZoom(double z) {
+    if (z == zoom_)
+        return;
+    zoom_ = z;
+    spacing_ = Zoomed(S, z);
+    const QFont font = LabelFont(z);
+    table_->setFont(font);
+    labelHeight_ = TwoLines(font);
+    for (QLabel* lbl : lblPlayer_) {
+        // A label keeps its own weight and slant.
+        QFont own = font;
+        own.setBold(lbl->font().bold());
+        own.setItalic(lbl->font().italic());
+        lbl->setFont(own);
+    }
+    SizePictures();
+    for (const auto& [pic, look] : shown_)
+        Draw(const_cast<PictureBox*>(pic), look.first, look.second);
+    table_->update();
+}
+
+void frmKorvane::SizePictures() {
     const layout::Size pile = ToSize(PileSize());
     picDrag_->resize(PileSize());
     const int n = SeatsShown();
     for (int i = 0; i < layout::MaxSeats; ++i) {
         const layout::PanelLayout p =
-            layout::SizeFrames(layout::SeatOnTop(i, n), pile, labelHeight_);
+            layout::SizeFrames(layout::SeatOnTop(i, n), pile, labelHeight_, spacing_);
         fraPlayer_[i]->resize(p.panel.w, p.panel.h);
         picCloseDeck_[i]->setGeometry(ToQRect(p.closed));
         picOpenDeck_[i]->setGeometry(ToQRect(p.open));
         lblPlayer_[i]->setGeometry(ToQRect(p.label));
     }
-    for (int i = 0; i < layout::SuitPiles; ++i) {
-        picSuit_[i]->setGeometry(picSuit_[i]->x(), S, pile.w, pile.h);
+    for (int i = 0; i < layout::SuitPiles; ++i)
+        picSuit_[i]->setGeometry(picSuit_[i]->x(), spacing_, pile.w, pile.h);
+    fraSuit_->resize(fraSuit_->width(), layout::SuitBandHeight(pile, spacing_));
+}
+
+void frmKorvane::Draw(PictureBox* pic, uint8_t code, bool inverse) {
+    shown_[pic] = {code, inverse};
+    DrawCard(cards_, pic, 0, 0, code, inverse, PileSize());
+}
+
+void frmKorvane::SetCaption(bool ShowTable) {
+    UpdateCaption();
+    ForgetHand();
+    SizePictures();
+    for (int i = 0; i < layout::SuitPiles; ++i)
         suitSlot_[i] = i;
-    }
-    fraSuit_->resize(fraSuit_->width(), layout::SuitBandHeight(pile));
     picDrag_->raise();
+    const int n = SeatsShown();
     for (int i = 0; i < layout::MaxSeats; ++i)
         fraPlayer_[i]->hide();
     if (ShowTable) {
@@ -219,6 +369,8 @@ void frmKorvane::UpdateCaption() {
 void frmKorvane::Form_Resize() {
     if (isMinimized())
         return;
+    if (fit_)
+        ApplyZoom(ZoomToFit(table_->size()));
     const layout::Size client = ToSize(table_->size());
     const layout::ResizeDecision d =
         layout::DecideResize(client, ToSize(MinimumClientSize()), isMaximized());
@@ -244,7 +396,8 @@ void frmKorvane::ApplyLayout(const layout::Size& client) {
     const GameInfo& G = g_.Game;
     const int n = SeatsShown();
     const layout::TablePlacement t = layout::PlaceTable(
-        n, client, ToSize(PanelSize()), layout::SuitBandHeight(ToSize(PileSize())), g_.CardWidth);
+        n, client, ToSize(PanelSize()), layout::SuitBandHeight(ToSize(PileSize()), spacing_),
+        PileSize().width(), spacing_);
     fraSuit_->setGeometry(ToQRect(t.band));
     for (int i = 0; i < layout::SuitPiles; ++i)
         picSuit_[i]->move(t.suitLeft[suitSlot_[i]], t.suitTop);
@@ -327,14 +480,14 @@ void frmKorvane::PaintCloseDeck(uint8_t I) {
     paint::DragState drag;
     drag.visible = !picDrag_->isHidden();
     drag.card = dragCode_;
-    DrawCard(cards_, picCloseDeck_[I], 0, 0, paint::CloseDeckCode(g_.Game, I, drag), false);
+    Draw(picCloseDeck_[I], paint::CloseDeckCode(g_.Game, I, drag), false);
 }
 
 void frmKorvane::PaintOpenDeck(uint8_t I, bool Inverse) {
     if (!SeatShown(I))
         return;
     const paint::Look look = paint::OpenDeckLook(g_.Game, I, Inverse);
-    DrawCard(cards_, picOpenDeck_[I], 0, 0, look.code, look.inverse);
+    Draw(picOpenDeck_[I], look.code, look.inverse);
     MarkHighlight(Pile::Open(I), Inverse);
 }
 
@@ -359,7 +512,7 @@ void frmKorvane::PaintSuit(uint8_t I, bool Inverse) {
     if (I >= layout::SuitPiles)
         return;
     const paint::Look look = paint::SuitLook(g_.Game, I, Inverse);
-    DrawCard(cards_, picSuit_[I], 0, 0, look.code, look.inverse);
+    Draw(picSuit_[I], look.code, look.inverse);
     MarkHighlight(Pile::Suit(I), Inverse);
 }
 
@@ -403,7 +556,7 @@ void frmKorvane::SetCurrentPlayer(bool SetDrag, bool Inverse) {
     if (SetDrag)
         SetDragPic(Pile::Open(c), open.Top());
     const paint::Look look = paint::BeneathTopLook(G, c, Inverse);
-    DrawCard(cards_, picOpenDeck_[c], 0, 0, look.code, look.inverse);
+    Draw(picOpenDeck_[c], look.code, look.inverse);
     MarkHighlight(Pile::Open(c), Inverse);
 }
 
@@ -413,7 +566,7 @@ void frmKorvane::SetDragPic(Pile pile, uint8_t dspCard) {
     const PictureBox* pic = pile.IsClosed() ? picCloseDeck_[pile.index] : picOpenDeck_[pile.index];
     picDrag_->move(fraPlayer_[pile.index]->pos() + pic->pos());
     picDrag_->show();
-    DrawCard(cards_, picDrag_, 0, 0, dspCard, false);
+    Draw(picDrag_, dspCard, false);
     dragCode_ = dspCard;
     picDrag_->raise();
 }
@@ -421,6 +574,7 @@ void frmKorvane::SetDragPic(Pile pile, uint8_t dspCard) {
 void frmKorvane::HideDragPic() {
     picDrag_->hide();
     picDrag_->clearImage();
+    shown_.erase(picDrag_);
     dragCode_ = DrawCode::Nothing;
 }
 
@@ -450,7 +604,7 @@ bool frmKorvane::FlyDragPic(QPointF from, QPointF to) {
     const RandomSource random = [this](int32_t lo, int32_t hi) { return g_.RandomInt(lo, hi); };
     MoveDragPic(*picDrag_, static_cast<float>(from.x()), static_cast<float>(from.y()),
                 static_cast<float>(to.x()), static_cast<float>(to.y()), g_.Game, table_->size(),
-                random, abort, TickSource(flightClock_)); // the clock may be changed mid-flight
+                random, abort, TickSource(flightClock_), zoom_); // the clock may change mid-flight
     return !(abort && abort());
 }
 
@@ -487,7 +641,7 @@ void frmKorvane::CardShowFlight(uint8_t suit, uint8_t card) {
     const QPoint start = PilePosition(Pile::Suit(suit));
     picDrag_->move(start);
     picDrag_->show();
-    DrawCard(cards_, picDrag_, 0, 0, card, false);
+    Draw(picDrag_, card, false);
     dragCode_ = card;
     picDrag_->raise();
     PaintSuit(suit, false);

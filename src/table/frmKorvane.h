@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <utility>
 
@@ -66,6 +67,17 @@ public:
     // ---- Layout ----
     // Height of two lines of the window's font: the label's height.
     int LabelHeight() const { return labelHeight_; }
+    // The zoom: cards, gaps and the labels' font are this many times their designed size. A
+    // setting of the window, never of the game.
+    static constexpr double MinZoom = 0.5;
+    static constexpr double MaxZoom = 4.0;
+    double Zoom() const { return zoom_; }
+    // Draws the table at zoom z (clamped to MinZoom..MaxZoom) and grows the window to hold it.
+    void SetZoom(double z);
+    // Whether the zoom follows the window's size (View > Fit to Window).
+    bool FitsToWindow() const { return fit_; }
+    // The gap between piles and panels at the zoom.
+    int Spacing() const { return spacing_; }
     QSize PileSize() const;
     QSize PanelSize() const;
     QSize MinimumClientSize() const;
@@ -103,6 +115,10 @@ public:
     QAction* mnGameDeck = nullptr;
     QAction* mnGameOption = nullptr;
     QAction* mnGameExit = nullptr;
+    QAction* mnViewZoomIn = nullptr;
+    QAction* mnViewZoomOut = nullptr;
+    QAction* mnViewActualSize = nullptr;
+    QAction* mnViewFit = nullptr;
     QAction* mnGameIndex = nullptr;
     QAction* mnHelpAbout = nullptr;
 
@@ -115,7 +131,22 @@ protected:
 private:
     void Form_Load();
     void BuildMenu();
+    void BuildViewMenu();
     void ApplyLayout(const layout::Size& client);
+    // Sizes the panels, piles and labels for the zoom.
+    void SizePictures();
+    // What the table needs at zoom z: the smallest client area and the label height.
+    QSize MinimumClientAt(double z) const;
+    // The largest zoom whose table fits a client area of this size (MinZoom when none does).
+    double ZoomToFit(QSize client) const;
+    // The client area the window could have on its screen.
+    QSize LargestClient() const;
+    // Takes zoom z: sizes, fonts and every picture drawn again at the new size.
+    void ApplyZoom(double z);
+    void mnViewZoom_Click(int direction);
+    void mnViewFit_Click(bool on);
+    // Draws into a pile picture at the zoom, noting what it shows for a later zoom.
+    void Draw(PictureBox* pic, uint8_t code, bool inverse);
     void Form_Unload();
 
     void mnGameNew_Click();
@@ -160,6 +191,11 @@ private:
     // Which of the four places in the band each suit pile picture occupies.
     std::array<int, layout::SuitPiles> suitSlot_{0, 1, 2, 3};
     int labelHeight_ = 0;
+    double zoom_ = 1.0;
+    int spacing_ = layout::Spacing;
+    bool fit_ = false;
+    // What each pile picture shows: drawing code and highlight.
+    std::map<const PictureBox*, std::pair<uint8_t, bool>> shown_;
     bool dragging_ = false;
     QPointF grab_;
     uint8_t dragCode_ = DrawCode::Nothing;

@@ -188,6 +188,35 @@ private slots:
         QCOMPARE(Bytes(lib.Image(54, 1, Qt::white, 1.0)),
                  Bytes(lib_->Image(54, 1, Qt::white, 1.0)));
         QCOMPARE(lib.BackName(55), QString("Elsewhere"));
+
+        // Backs prepared aside are the very images drawn here, installed decks or not.
+        CardLibrary prepared(dir.path());
+        QVERIFY(Init(prepared));
+        prepared.PrepareBacks(1.0);
+        for (int code = 54; code <= 65; ++code)
+            QCOMPARE(Bytes(prepared.Image(code, 1, Qt::white, 1.0)),
+                     Bytes(lib.Image(code, 1, Qt::white, 1.0)));
+    }
+
+    void preparedBacksAreTheOnesDrawnHere() {
+        for (qreal dpr : {1.0, 2.0}) {
+            CardLibrary prepared;
+            QVERIFY(Init(prepared));
+            prepared.PrepareBacks(dpr);
+            const int rendered = prepared.RenderCount();
+            for (int code = 54; code <= 65; ++code)
+                QCOMPARE(Bytes(prepared.Image(code, 1, Qt::white, dpr)),
+                         Bytes(lib_->Image(code, 1, Qt::white, dpr)));
+            // Eleven came from the worker; the classic deck's own back is drawn here.
+            QCOMPARE(prepared.RenderCount(), rendered + 12);
+            QCOMPARE(prepared.DecksLoaded(), 12);
+            // Asking again renders nothing, and a term drops what the worker made.
+            prepared.PrepareBacks(dpr);
+            prepared.Image(60, 1, Qt::white, dpr);
+            QCOMPARE(prepared.RenderCount(), rendered + 12);
+            prepared.cdtTerm();
+            QVERIFY(prepared.Image(60, 1, Qt::white, dpr).isNull());
+        }
     }
 
     void positionsRoundHalfToEven() {

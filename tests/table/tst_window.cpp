@@ -13,7 +13,9 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -300,6 +302,108 @@ private slots:
         const QRect band = r.w->fraSuit()->geometry();
         QCOMPARE(pixel(QPoint(band.center().x(), band.top() - 3)), green);
         QCOMPARE(pixel(band.topLeft() + QPoint(2, 2)), green);
+    }
+
+    // ---- Zoom ----
+
+    // At zoom 2 every card, gap and the labels' font are twice as large, the layout and the
+    // minimum follow, and so does a flight's step; Actual Size brings back the table exactly.
+    void zoomScalesTheTableAndItsMinimum() {
+        Rig r;
+        SetUpThree(r, Card(6, 0));
+        const int L = r.w->LabelHeight();
+        QCOMPARE(r.w->MinimumClientSize(), QSize(356, 384 + 2 * L));
+        auto flightBack = [&](QPoint delta) {
+            MoveLog log(r.w->picDrag());
+            Drag(*r.w, delta);
+            return log.places.size();
+        };
+        const qsizetype steps = flightBack({0, 120});
+
+        r.w->SetZoom(2);
+        const int L2 = r.w->LabelHeight();
+        QVERIFY2(L2 >= 2 * L - 4 && L2 <= 2 * L + 4, qPrintable(QString::number(L2)));
+        QCOMPARE(r.w->PileSize(), QSize(142, 192));
+        QCOMPARE(r.w->fraPlayer(0)->size(), QSize(2 * 142 + 3 * 16, 192 + 3 * 16 + L2));
+        QCOMPARE(r.w->picOpenDeck(0)->geometry(), QRect(142 + 2 * 16, 16 + L2 + 16, 142, 192));
+        QCOMPARE(r.w->fraSuit()->height(), 192 + 2 * 16);
+        QCOMPARE(r.w->picSuit(0)->size(), QSize(142, 192));
+        const QSize m(2 * 332 + 3 * 16, 2 * (240 + L2) + 224 + 4 * 16);
+        QCOMPARE(r.w->MinimumClientSize(), m);
+        QVERIFY(r.w->Table()->width() >= m.width() && r.w->Table()->height() >= m.height());
+        QCOMPARE(r.w->picDrag()->pos(), r.Open(0));
+        QCOMPARE(r.w->lblPlayer(0)->font().pointSizeF(), 24.0);
+        QVERIFY(r.w->lblPlayer(0)->font().bold() && !r.w->lblPlayer(1)->font().bold());
+        // Twice the way at twice the size: as many steps.
+        QCOMPARE(flightBack({0, 240}), steps);
+
+        r.w->mnViewActualSize->trigger();
+        QCOMPARE(r.w->LabelHeight(), L);
+        QCOMPARE(r.w->fraPlayer(0)->size(), QSize(166, 120 + L));
+        QCOMPARE(r.w->picOpenDeck(0)->geometry(), QRect(87, 8 + L + 8, 71, 96));
+        QCOMPARE(r.w->fraSuit()->height(), 112);
+        QCOMPARE(r.w->MinimumClientSize(), QSize(356, 384 + 2 * L));
+        // Zoom In stops at what the screen can hold: eight seats at 1.25 are wider than it.
+        r.NewGame(8);
+        QVERIFY(r.w->screen()->availableGeometry().width() < 4 * 208 + 5 * 10);
+        r.w->mnViewZoomIn->trigger();
+        QCOMPARE(r.w->Zoom(), 1.0);
+        r.w->mnViewZoomOut->trigger();
+        QCOMPARE(r.w->Zoom(), 0.75);
+        QCOMPARE(r.w->notEnoughResolution, 0);
+    }
+
+    // Cards at zoom 2 come from the drawing at that size, at the screen's scale too: the
+    // pixels of a card twice as large are those of the card drawn for a screen twice as fine.
+    void crispCardsAtZoomTwo() {
+        Rig r(2024);
+        r.NewGame(4);
+        for (int i = 0; i < 4; ++i)
+            MoveFirstCard(r.P(i).CloseDeck, r.P(i).OpenDeck);
+        r.w->SetZoom(2);
+        r.w->PaintForm();
+        const int other = (r.G().CurrentPlayer + 1) % 4;
+        PictureBox* pic = r.w->picOpenDeck(other);
+        const qreal dpr = pic->devicePixelRatioF();
+        QImage stored = pic->image().toImage().convertToFormat(QImage::Format_RGB32);
+        stored.setDevicePixelRatio(1);
+        QCOMPARE(stored.size(), QSize(142, 192) * dpr);
+        QImage expected(stored.size(), QImage::Format_RGB32);
+        expected.fill(frmKorvane::TableColour());
+        QPainter p(&expected);
+        QImage fine = r.cards.Image(r.P(other).OpenDeck.Top(), 0, Qt::white, 2 * dpr).toImage();
+        fine.setDevicePixelRatio(1);
+        p.drawImage(0, 0, fine);
+        p.end();
+        QCOMPARE(stored, expected);
+        QImage shown = r.w->Table()->grab(QRect(r.Open(other), QSize(142, 192))).toImage();
+        shown.setDevicePixelRatio(1);
+        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), stored);
+    }
+
+    // Fit to Window takes the largest zoom whose table fits and follows the window's size;
+    // choosing a size by hand ends it.
+    void fitToWindowFollowsResizes() {
+        Rig r;
+        r.NewGame(3);
+        r.w->mnViewFit->trigger();
+        QVERIFY(r.w->FitsToWindow());
+        for (QSize client : {QSize(1300, 1000), QSize(1000, 1200), QSize(300, 400)}) {
+            r.w->resize(client + r.w->size() - r.w->Table()->size());
+            QApplication::processEvents();
+            const QSize table = r.w->Table()->size();
+            const QSize m = r.w->MinimumClientSize();
+            QVERIFY(m.width() <= table.width() && m.height() <= table.height());
+            // The next hundredth would not fit: one side is nearly full.
+            const int slack = std::min(table.width() - m.width(), table.height() - m.height());
+            QVERIFY2(slack <= 20,
+                     qPrintable(QStringLiteral("%1 at %2").arg(slack).arg(r.w->Zoom())));
+            QCOMPARE(r.w->PileSize(), QSize(qRound(71 * r.w->Zoom()), qRound(96 * r.w->Zoom())));
+        }
+        QVERIFY(r.w->Zoom() < 1);
+        r.w->mnViewActualSize->trigger();
+        QVERIFY(!r.w->FitsToWindow() && !r.w->mnViewFit->isChecked());
+        QCOMPARE(r.w->Zoom(), 1.0);
     }
 
     // ---- Dragging ----

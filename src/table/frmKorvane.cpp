@@ -550,6 +550,10 @@ Seating frmKorvane::AskPlayers() {
 bool frmKorvane::AskPlayAgain(const std::string& message) {
     lastResult_ = message;
     UpdateStatus();
+    return PlayAgainBox(message);
+}
+
+bool frmKorvane::PlayAgainBox(const std::string& message) {
     QMessageBox box(QMessageBox::NoIcon, tr("Korvane!!!"),
                     QString::fromLatin1(message) + QStringLiteral("\n\n") +
                         tr("Do you want to play again?"),

@@ -111,6 +111,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // The end when the table cannot fit the screen; tests replace the ending.
     virtual void NotEnoughResolution();
+    // The "play again?" box, once the status line tells how the game ended; tests answer it.
+    virtual bool PlayAgainBox(const std::string& message);
 
 private:
     void Form_Load();

@@ -114,14 +114,15 @@ void frmKorvane::Form_Load() {
     table_->installEventFilter(this);
 
     BuildMenu();
-    // Below the table, outside its client area. Its height is fixed to three lines (the turn,
-    // and a penalty's explanation, which may wrap), so that no text ever resizes the table.
+    // Below the table, outside its client area. Its height is fixed to four lines (the turn,
+    // and a penalty's explanation, each of which may wrap), so that no text ever resizes the
+    // table.
     lblStatus_ = new QLabel(this);
     lblStatus_->setObjectName(QStringLiteral("lblStatus"));
     lblStatus_->setTextFormat(Qt::PlainText);
     lblStatus_->setWordWrap(true);
     lblStatus_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblStatus_->setFixedHeight(3 * lblStatus_->fontMetrics().lineSpacing() + 4);
+    lblStatus_->setFixedHeight(4 * lblStatus_->fontMetrics().lineSpacing() + 4);
     statusBar()->addWidget(lblStatus_, 1);
     statusBar()->setSizeGripEnabled(false);
     SetCaption(false);
@@ -473,6 +474,13 @@ void frmKorvane::ShowPenalty(const PenaltyNote& note, bool cardsFlying) {
 void frmKorvane::UpdateStatus() {
     if (!lblStatus_)
         return;
+    // A seat handed over to the computer has nobody left to read its explanation.
+    const GameInfo& G = g_.Game;
+    if (explainedSeat_ >= 0 && paint::SeatExists(G, static_cast<uint8_t>(explainedSeat_)) &&
+        G.Player[static_cast<std::size_t>(explainedSeat_)].Computer) {
+        explanation_.clear();
+        explainedSeat_ = -1;
+    }
     std::string text = status::TurnLine(g_.Game, lastResult_);
     if (!explanation_.empty())
         text += "\n" + explanation_;

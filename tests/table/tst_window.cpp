@@ -410,6 +410,10 @@ private slots:
             QCOMPARE(marked.front(), perTurn ? Pile::Open(1) : Pile::Open(2));
             QVERIFY(status().endsWith(text));
         }
+        // Nobody is left to read it once the computer plays the seat.
+        r.P(0).Computer = true;
+        r.w->PrintLabel(0);
+        QVERIFY(!status().contains(QStringLiteral("Penalty")));
     }
 
     // ---- Dragging ----

@@ -341,10 +341,11 @@ void GameRules::CloseDeckClick(int Index) {
         return;
 
     g_.FindMoves();
-    const bool overlooked = G.MoveAvailable;
-    const PenaltyNote why =
-        Overlooked(G, G.Player[c].CloseDeck.Empty() ? PenaltyNote::Deed::TurnedPileOver
-                                                    : PenaltyNote::Deed::TurnedCard);
+    // Read before the click changes what is in hand.
+    std::optional<PenaltyNote> why;
+    if (G.MoveAvailable)
+        why = Overlooked(G, G.Player[c].CloseDeck.Empty() ? PenaltyNote::Deed::TurnedPileOver
+                                                          : PenaltyNote::Deed::TurnedCard);
 
     if (!G.Player[c].CloseDeck.Empty()) {
         view_.SetDragPic(Pile::Closed(c), G.Player[c].CloseDeck.Card[0]);
@@ -363,7 +364,7 @@ void GameRules::CloseDeckClick(int Index) {
     }
 
     // Mistake 1: the open pile's top card could have been played.
-    if (overlooked) {
+    if (why) {
         if (!G.KorvanePerTurn) {
             GiveKorvane(Pile::None(), why);
         } else if (!G.MistakeMade) {

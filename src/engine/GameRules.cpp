@@ -21,6 +21,22 @@ std::vector<uint8_t> PenaltyGivers(const GameInfo& G) {
     return givers;
 }
 
+// What the current player overlooked, from the move finder's marks for the card in hand.
+PenaltyNote Overlooked(const GameInfo& G, PenaltyNote::Deed deed) {
+    PenaltyNote note;
+    note.seat = G.CurrentPlayer;
+    note.deed = deed;
+    note.card = G.CardInHand();
+    for (uint8_t s = 0; s < SuitPiles; ++s)
+        if (G.SuitCanTake[s])
+            note.places.push_back(
+                {Pile::Suit(s), G.SuitDeck[s].Empty() ? NoCard : G.SuitDeck[s].Top()});
+    for (uint8_t p = 0; p < G.PlayerCount; ++p)
+        if (p != G.CurrentPlayer && G.Player[p].CanTake)
+            note.places.push_back({Pile::Open(p), G.Player[p].OpenDeck.Top()});
+    return note;
+}
+
 enum class MoveEnd : uint8_t { GoesOn, TurnPassed, GameOver };
 
 // The record's part of ending a move whose card went to pile `to`; NextPlayer shows it. The
@@ -130,6 +146,7 @@ TableDisplay::Answer GameRules::Asking::AskSwitchMode(uint8_t Index, bool toComp
 
 void GameRules::ReplaceGame() {
     ++epoch_;
+    notedMistake_.reset();
     activeEpoch_ = epoch_;
     moveDepth_ = 0;
     finishing_ = false;
@@ -324,7 +341,11 @@ void GameRules::CloseDeckClick(int Index) {
         return;
 
     g_.FindMoves();
-    const bool overlooked = G.MoveAvailable;
+    // Read before the click changes what is in hand.
+    std::optional<PenaltyNote> why;
+    if (G.MoveAvailable)
+        why = Overlooked(G, G.Player[c].CloseDeck.Empty() ? PenaltyNote::Deed::TurnedPileOver
+                                                          : PenaltyNote::Deed::TurnedCard);
 
     if (!G.Player[c].CloseDeck.Empty()) {
         view_.SetDragPic(Pile::Closed(c), G.Player[c].CloseDeck.Card[0]);
@@ -343,11 +364,14 @@ void GameRules::CloseDeckClick(int Index) {
     }
 
     // Mistake 1: the open pile's top card could have been played.
-    if (overlooked) {
-        if (G.KorvanePerTurn)
+    if (why) {
+        if (!G.KorvanePerTurn) {
+            GiveKorvane(Pile::None(), why);
+        } else if (!G.MistakeMade) {
+            // The first mistake of the turn is the one charged and explained.
             G.MistakeMade = true;
-        else
-            GiveKorvane();
+            notedMistake_ = why;
+        }
     }
 
     if (!G.Player[c].Computer) {
@@ -371,19 +395,23 @@ bool GameRules::TransferCard(uint8_t toPly) {
     const uint8_t c = G.CurrentPlayer;
     const bool turned = G.GameState == State::Turned;
     bool result = false;
-    bool charge = false;
+    std::optional<PenaltyNote> charge;
     if (to.IsSuit() || to.IsOpen()) {
         CardDeck& target = to.IsSuit() ? G.SuitDeck[to.index] : G.Player[to.index].OpenDeck;
         CardDeck& source = turned ? G.Player[c].CloseDeck : G.Player[c].OpenDeck;
         if (!source.Empty()) {
             if (turned) {
+                // Mistake 2 (the turned card laid on the own pile though it could go
+                // elsewhere), and a mistake 1 noted earlier in this turn, cost one penalty
+                // together; the noted one is explained, as it came first. Read while the card
+                // is still in hand.
+                if (G.MistakeMade && to.IsOpen())
+                    charge = NotedMistake();
+                else if (to == Pile::Open(c) && G.MoveAvailable)
+                    charge = Overlooked(G, PenaltyNote::Deed::LaidOnOwnPile);
                 MoveFirstCard(source, target);
                 view_.PaintCloseDeck(c);
                 result = true;
-                // Mistake 2 (the turned card laid on the own pile though it could go
-                // elsewhere), and a mistake 1 noted earlier in this turn, cost one penalty
-                // together.
-                charge = to.IsOpen() && ((to == Pile::Open(c) && G.MoveAvailable) || G.MistakeMade);
             } else {
                 MoveTopCard(source, target);
                 view_.PaintOpenDeck(c, false);
@@ -403,7 +431,8 @@ bool GameRules::TransferCard(uint8_t toPly) {
     }
     if (charge) {
         G.MistakeMade = false;
-        GiveKorvane(to);
+        notedMistake_.reset();
+        GiveKorvane(to, charge);
     }
     view_.PrintLabel(c);
     view_.HideDragPic();
@@ -452,7 +481,16 @@ bool GameRules::NextPlayer(uint8_t toPly) {
 
 // ---- Penalties and the end of a game ----
 
-void GameRules::GiveKorvane(Pile onTransferTo) {
+PenaltyNote GameRules::NotedMistake() const {
+    const GameInfo& G = Game();
+    if (notedMistake_ && notedMistake_->seat == G.CurrentPlayer)
+        return *notedMistake_;
+    PenaltyNote unknown;
+    unknown.seat = G.CurrentPlayer;
+    return unknown;
+}
+
+void GameRules::GiveKorvane(Pile onTransferTo, const std::optional<PenaltyNote>& why) {
     MoveGuard guard(*this);
     GameInfo& G = Game();
     const uint8_t o = G.CurrentPlayer;
@@ -468,8 +506,17 @@ void GameRules::GiveKorvane(Pile onTransferTo) {
     if (o < stats_.penaltiesBySeat.size())
         ++stats_.penaltiesBySeat[o];
 
+    std::optional<PenaltyNote> told;
+    if (why && !G.Player[o].Computer) {
+        told = why;
+        told->seat = o;
+        told->cards = static_cast<int>(givers.size());
+    }
+
     view_.PaintCloseDeck(o);
     view_.HideDragPic();
+    if (told)
+        view_.ShowPenalty(*told, true);
     for (const uint8_t p : givers) {
         view_.SetDragPic(Pile::Closed(p), G.DeckBack);
         ask_.AnimateMove(Pile::Closed(o));
@@ -481,6 +528,8 @@ void GameRules::GiveKorvane(Pile onTransferTo) {
     if (G.GameState == State::Turned)
         view_.SetDragPic(Pile::Closed(o), G.Player[o].CloseDeck.Card[0]);
     view_.PrintLabel(o);
+    if (told)
+        view_.ShowPenalty(*told, false);
 }
 
 void GameRules::FinishGame() {

@@ -23,6 +23,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace korvane {
@@ -94,8 +95,9 @@ public:
     bool NextPlayer(uint8_t toPly);
     // A penalty for the current player. onTransferTo: the open pile his turned card was just
     // laid on when the penalty is charged on that transfer (NextPlayer(onTransferTo) then ends
-    // the move), None after a closed-pile click.
-    void GiveKorvane(Pile onTransferTo = Pile::None());
+    // the move), None after a closed-pile click. A person is told `why`, when it is given.
+    void GiveKorvane(Pile onTransferTo = Pile::None(),
+                     const std::optional<PenaltyNote>& why = std::nullopt);
     void FinishGame();
     // The closed-pile click as the rules define it, without the in-progress refusal.
     void CloseDeckClick(int Index);
@@ -137,6 +139,9 @@ private:
     Pile ChooseTarget();
     void DropAfterFlight(Pile to, bool flewToTarget);
     void ApplySeating(const Seating& seating);
+    // The mistake the current player is charged for in a transfer when one was noted earlier
+    // in his turn: the note, or, for a game opened with the mistake already noted, no details.
+    PenaltyNote NotedMistake() const;
     // One penalty card from the end of the giver's closed pile to the end of the offender's.
     bool HandOverPenaltyCard(uint8_t giver);
     // Starts a new epoch: the running move and driver stop.
@@ -165,6 +170,9 @@ private:
     Pile penaltyMoveTo_;
     std::vector<uint8_t> penaltyGivers_;
     std::size_t penaltyGiven_ = 0;
+    // The details of the mistake noted under "Korvane per Turn" (the record keeps only that one
+    // was made), until it is charged; read only while the record's MistakeMade is set.
+    std::optional<PenaltyNote> notedMistake_;
     bool finishing_ = false;
     bool shutDown_ = false;
 };

@@ -19,6 +19,28 @@
 
 namespace korvane {
 
+// Why a person was just charged a penalty, as the rules saw it at the moment of the mistake, so
+// that the table can tell a newcomer what he overlooked.
+struct PenaltyNote {
+    enum class Deed : uint8_t {
+        TurnedCard,     // clicked his closed pile while his open pile's top could be played
+        TurnedPileOver, // the same with no closed cards left: his open pile was turned over
+        LaidOnOwnPile,  // laid his turned card on his own open pile though it fitted elsewhere
+        Unknown,        // a mistake noted in a game opened from a file: nothing more is known
+    };
+    // A pile that could have taken the card, with its top card then (NoCard: it was empty).
+    struct Place {
+        Pile pile;
+        uint8_t top = NoCard;
+        friend bool operator==(const Place&, const Place&) = default;
+    };
+    uint8_t seat = 0;
+    Deed deed = Deed::Unknown;
+    uint8_t card = NoCard; // the card he could have played
+    std::vector<Place> places;
+    int cards = 0; // penalty cards handed over to him
+};
+
 class TablePainter {
 public:
     virtual ~TablePainter() = default;
@@ -50,6 +72,9 @@ public:
     virtual void SetBusyPointer(bool busy) = 0;
     // The end-of-game show: hides every player's panel.
     virtual void HidePlayerFrames() = 0;
+    // A penalty charged to a person: called as its cards start to fly (cardsFlying) and again
+    // once they have all been handed over. Computer seats never get one.
+    virtual void ShowPenalty(const PenaltyNote& note, bool cardsFlying) = 0;
 };
 
 // The players dialog's answer.

@@ -37,6 +37,7 @@ public:
     bool AnimateMove(uint8_t toPly) override { return toPly != Target::None; }
     void GiveTip() override {}
     void HidePlayerFrames() override {}
+    void ShowPenalty(const PenaltyNote&, bool) override {}
     void CardShowFlight(uint8_t, uint8_t) override {}
     void SetCaption(bool) override {}
     void UpdateCaption() override {}

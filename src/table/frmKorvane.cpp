@@ -12,6 +12,7 @@
 #include "movement/DragFlight.h"
 #include "movement/DropTarget.h"
 #include "savedgame/SavedGameCommands.h"
+#include "table/StatusText.h"
 #include "table/TablePaint.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStatusBar>
 
 #include <algorithm>
 #include <cmath>
@@ -111,6 +113,7 @@ void frmKorvane::Form_Load() {
         lbl->setTextFormat(Qt::PlainText);
         Fill(lbl, TableColour());
         lbl->installEventFilter(this);
+        lbl->setToolTip(QString::fromLatin1(status::LabelTip()));
         lblPlayer_[i] = lbl;
         connect(picCloseDeck_[i], &PictureBox::clicked, this, [this, i] { picCloseDeck_Click(i); });
     }
@@ -128,10 +131,22 @@ void frmKorvane::Form_Load() {
     table_->installEventFilter(this);
 
     BuildMenu();
+    // Below the table, outside its client area. Its height is fixed to four lines (the turn,
+    // and a penalty's explanation, each of which may wrap), so that no text ever resizes the
+    // table.
+    lblStatus_ = new QLabel(this);
+    lblStatus_->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus_->setTextFormat(Qt::PlainText);
+    lblStatus_->setWordWrap(true);
+    lblStatus_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblStatus_->setFixedHeight(4 * lblStatus_->fontMetrics().lineSpacing() + 4);
+    statusBar()->addWidget(lblStatus_, 1);
+    statusBar()->setSizeGripEnabled(false);
     SetCaption(false);
 
     // The client area opens at its designed size, centred on the screen.
-    resize(InitialClientWidth, InitialClientHeight + menuBar()->sizeHint().height());
+    resize(InitialClientWidth,
+           InitialClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(0, 0), size());
         frame.moveCenter(screen->availableGeometry().center());
@@ -359,6 +374,12 @@ void frmKorvane::SetCaption(bool ShowTable) {
         // With no table there is no card in hand either.
         HideDragPic();
     }
+    // A new table: nothing of the game before is explained any more.
+    explanation_.clear();
+    explainedSeat_ = -1;
+    if (ShowTable)
+        lastResult_.clear();
+    UpdateStatus();
     table_->update();
 }
 
@@ -506,6 +527,7 @@ void frmKorvane::PrintLabel(uint8_t I) {
                                            : QApplication::palette().color(QPalette::ButtonText));
     lbl->setPalette(pal);
     lbl->setText(QString::fromLatin1(look.text));
+    UpdateStatus();
 }
 
 void frmKorvane::PaintSuit(uint8_t I, bool Inverse) {
@@ -543,6 +565,7 @@ void frmKorvane::SetCurrentPlayer(bool SetDrag, bool Inverse) {
     const uint8_t c = G.CurrentPlayer;
     if (!SeatShown(c))
         return;
+    UpdateStatus();
     if (G.GameState == State::Turned) {
         PaintOpenDeck(c, false);
         return;
@@ -591,6 +614,39 @@ void frmKorvane::SwapSuitPlaces(uint8_t a, uint8_t b) {
 void frmKorvane::HidePlayerFrames() {
     for (int i = 0; i < SeatsShown(); ++i)
         fraPlayer_[i]->hide();
+}
+
+void frmKorvane::ShowPenalty(const PenaltyNote& note, bool cardsFlying) {
+    explanation_ = status::PenaltyText(g_.Game, note);
+    explainedSeat_ = note.seat;
+    // The place he overlooked carries the drop highlight while the cards come to him.
+    if (!note.places.empty())
+        Highlight(note.places.front().pile, cardsFlying);
+    UpdateStatus();
+}
+
+void frmKorvane::UpdateStatus() {
+    if (!lblStatus_)
+        return;
+    // A seat handed over to the computer has nobody left to read its explanation.
+    const GameInfo& G = g_.Game;
+    if (explainedSeat_ >= 0 && paint::SeatExists(G, static_cast<uint8_t>(explainedSeat_)) &&
+        G.Player[static_cast<std::size_t>(explainedSeat_)].Computer) {
+        explanation_.clear();
+        explainedSeat_ = -1;
+    }
+    std::string text = status::TurnLine(g_.Game, lastResult_);
+    if (!explanation_.empty())
+        text += "\n" + explanation_;
+    lblStatus_->setText(QString::fromLatin1(text));
+}
+
+void frmKorvane::ExplanationSeen(int seat) {
+    if (seat != explainedSeat_ || (rules_ && rules_->MoveInProgress()))
+        return;
+    explanation_.clear();
+    explainedSeat_ = -1;
+    UpdateStatus();
 }
 
 // ---------------------------------------------------------------- Flights
@@ -663,6 +719,12 @@ Seating frmKorvane::AskPlayers() {
 }
 
 bool frmKorvane::AskPlayAgain(const std::string& message) {
+    lastResult_ = message;
+    UpdateStatus();
+    return PlayAgainBox(message);
+}
+
+bool frmKorvane::PlayAgainBox(const std::string& message) {
     QMessageBox box(QMessageBox::NoIcon, tr("Korvane!!!"),
                     QString::fromLatin1(message) + QStringLiteral("\n\n") +
                         tr("Do you want to play again?"),
@@ -745,6 +807,8 @@ void frmKorvane::lblPlayer_DblClick(int Index) {
 }
 
 void frmKorvane::picCloseDeck_Click(int Index) {
+    if (Index == g_.Game.CurrentPlayer)
+        ExplanationSeen(Index);
     if (rules_)
         rules_->picCloseDeck_Click(Index);
 }
@@ -830,6 +894,7 @@ void frmKorvane::picDrag_MouseUp() {
     if (!dragging_)
         return;
     dragging_ = false;
+    ExplanationSeen(g_.Game.CurrentPlayer);
     if (rules_)
         rules_->HumanDrop(OverLap());
 }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include <utility>
 
 class QAction;
@@ -55,6 +56,7 @@ public:
     bool AnimateMove(uint8_t toPly) override;
     void GiveTip() override;
     void HidePlayerFrames() override;
+    void ShowPenalty(const PenaltyNote& note, bool cardsFlying) override;
     void CardShowFlight(uint8_t suit, uint8_t card) override;
     void SetCaption(bool ShowTable) override;
     void UpdateCaption() override;
@@ -92,6 +94,8 @@ public:
     QWidget* fraSuit() const { return fraSuit_; }
     PictureBox* picSuit(int i) const { return picSuit_.at(i); }
     PictureBox* picDrag() const { return picDrag_; }
+    // The status line below the table.
+    QLabel* lblStatus() const { return lblStatus_; }
 
     // Where a pile lies on the table; None names the pile the card in hand came from.
     QPoint PilePosition(Pile pile) const;
@@ -127,6 +131,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // The end when the table cannot fit the screen; tests replace the ending.
     virtual void NotEnoughResolution();
+    // The "play again?" box, once the status line tells how the game ended; tests answer it.
+    virtual bool PlayAgainBox(const std::string& message);
 
 private:
     void Form_Load();
@@ -171,6 +177,10 @@ private:
     // Flies the card in hand; false when the game was replaced while it flew.
     bool FlyDragPic(QPointF from, QPointF to);
     bool SeatShown(uint8_t I) const;
+    // The status line for the table as it stands, with the penalty explained last.
+    void UpdateStatus();
+    // The explanation of a penalty stays until its player acts again.
+    void ExplanationSeen(int seat);
     // The seats the table shows.
     int SeatsShown() const;
 
@@ -187,6 +197,7 @@ private:
     QWidget* fraSuit_ = nullptr;
     std::array<PictureBox*, layout::SuitPiles> picSuit_{};
     PictureBox* picDrag_ = nullptr;
+    QLabel* lblStatus_ = nullptr;
 
     // Which of the four places in the band each suit pile picture occupies.
     std::array<int, layout::SuitPiles> suitSlot_{0, 1, 2, 3};
@@ -204,6 +215,11 @@ private:
     bool resizing_ = false;
     bool tooSmall_ = false;
     bool unloaded_ = false;
+    // The penalty explained in the status line (Latin-1), the seat it was for (-1: none), and
+    // the end-of-game message of the game just over.
+    std::string explanation_;
+    int explainedSeat_ = -1;
+    std::string lastResult_;
 };
 
 } // namespace korvane

@@ -143,6 +143,59 @@ private slots:
         QVERIFY(!t.G().MistakeMade);
     }
 
+    // A person is told what he did, the card he overlooked with the piles that could have
+    // taken it, and how many cards came to him; under "Korvane per Turn", about the mistake he
+    // was charged for first. A computer seat is never told.
+    void penaltiesOfAPersonAreExplained() {
+        using Deed = PenaltyNote::Deed;
+        const std::vector<PenaltyNote::Place> ontoTheAce{{Pile::Open(1), uint8_t(Card(0, 2))}};
+        auto check = [&](const PenaltyNote& n, Deed deed, int card) {
+            QCOMPARE(n.seat, 0);
+            QCOMPARE(n.deed, deed);
+            QCOMPARE(int(n.card), card);
+            QCOMPARE(n.places, card == NoCard ? std::vector<PenaltyNote::Place>{} : ontoTheAce);
+            QCOMPARE(n.cards, 2);
+        };
+        for (const bool perTurn : {false, true}) {
+            Table t;
+            t.G().KorvanePerTurn = perTurn;
+            MistakePosition(t);
+            Put(t.P(0).CloseDeck, {Card(1, 1), Card(10, 1)}); // the turned card is another Two
+            t.rules.picCloseDeck_Click(0);
+            QVERIFY(t.rules.TransferCard(10));
+            if (perTurn) {
+                QCOMPARE(t.view.penalties.size(), std::size_t(1));
+                check(t.view.penalties[0], Deed::TurnedCard, Card(1, 0));
+            } else {
+                QCOMPARE(t.view.penalties.size(), std::size_t(2));
+                check(t.view.penalties[0], Deed::TurnedCard, Card(1, 0));
+                check(t.view.penalties[1], Deed::LaidOnOwnPile, Card(1, 1));
+            }
+            // Told as the cards start to fly, and again once they are all handed over.
+            const auto shown = t.view.Calls("ShowPenalty");
+            QCOMPARE(shown.size(), 2 * t.view.penalties.size());
+            QCOMPARE(shown.back().args, (std::vector<int>{0, 0}));
+        }
+
+        // A game opened with a mistake noted: what it was is not known.
+        Table file;
+        file.G().KorvanePerTurn = true;
+        MistakePosition(file);
+        file.rules.OpenGame(file.G());
+        ClearDeck(file.P(0).OpenDeck);
+        file.G().MistakeMade = true;
+        file.rules.CloseDeckClick(0);
+        QVERIFY(file.rules.TransferCard(10));
+        QCOMPARE(file.view.penalties.size(), std::size_t(1));
+        check(file.view.penalties[0], Deed::Unknown, NoCard);
+
+        Table computer(3, {1, 2});
+        MistakePosition(computer);
+        computer.rules.CloseDeckClick(0);
+        QCOMPARE(computer.rules.Stats().penalties, 1u);
+        QCOMPARE(computer.view.Count("ShowPenalty"), 0);
+    }
+
     void aNotedMistakeIsChargedWhenItsMakerLaysATurnedCardOnAnOpenPile() {
         Table t;
         t.G().KorvanePerTurn = true;

@@ -33,6 +33,8 @@ public:
     // Answers to "play again?", in order; false once they run out.
     std::deque<bool> playAgain;
     std::vector<std::string> messages;
+    // Every penalty explained, as shown when its cards start to fly.
+    std::vector<PenaltyNote> penalties;
     Answer switchAnswer = Answer::Yes;
 
     // The calls named `op`, in order.
@@ -58,6 +60,11 @@ public:
     bool AnimateMove(uint8_t toPly) override;
     void GiveTip() override { Record("GiveTip", {}); }
     void HidePlayerFrames() override { Record("HidePlayerFrames", {}); }
+    void ShowPenalty(const PenaltyNote& note, bool cardsFlying) override {
+        if (cardsFlying)
+            penalties.push_back(note);
+        Record("ShowPenalty", {note.seat, cardsFlying ? 1 : 0});
+    }
     void CardShowFlight(uint8_t suit, uint8_t card) override {
         Record("CardShowFlight", {suit, card});
     }

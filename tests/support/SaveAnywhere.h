@@ -207,6 +207,7 @@ public:
     }
     void GiveTip() override { Loop(Op::GiveTip); }
     void HidePlayerFrames() override {}
+    void ShowPenalty(const PenaltyNote&, bool) override {}
     void CardShowFlight(uint8_t, uint8_t) override { Loop(Op::CardShowFlight); }
     void SetCaption(bool) override {}
     void UpdateCaption() override {}

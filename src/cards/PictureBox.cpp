@@ -1,5 +1,6 @@
 #include "cards/PictureBox.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -57,6 +58,14 @@ void PictureBox::paintImage(const std::function<void(QPainter&)>& draw) {
 const QPixmap& PictureBox::image() {
     SyncImage();
     return image_;
+}
+
+void PictureBox::SetAccessibleValue(const QString& value) {
+    if (value == accessibleValue_)
+        return;
+    accessibleValue_ = value;
+    QAccessibleValueChangeEvent event(this, value);
+    QAccessible::updateAccessibility(&event);
 }
 
 void PictureBox::paintEvent(QPaintEvent* /*event*/) {

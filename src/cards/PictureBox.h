@@ -30,6 +30,11 @@ public:
     // The stored image, sized to the widget at its device pixel ratio.
     const QPixmap& image();
 
+    // What a screen reader reads as the picture's value (what lies on the pile); its name is
+    // the widget's accessible name.
+    QString AccessibleValue() const { return accessibleValue_; }
+    void SetAccessibleValue(const QString& value);
+
 signals:
     // A left-button press and release inside the picture.
     void clicked();
@@ -46,6 +51,7 @@ private:
 
     QColor background_;
     QPixmap image_;
+    QString accessibleValue_;
     bool pressed_ = false;
 };
 

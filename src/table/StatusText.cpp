@@ -4,8 +4,6 @@
 
 namespace korvane::status {
 
-namespace {
-
 std::string RankName(int rank) {
     static constexpr std::array<const char*, 13> names{
         "Ace", "2", "3", "4", "5", "6", "7", "8", "9", "10", "Jack", "Queen", "King"};
@@ -16,6 +14,8 @@ std::string SuitName(int suit) {
     static constexpr std::array<const char*, 4> names{"clubs", "diamonds", "hearts", "spades"};
     return names.at(static_cast<std::size_t>(suit));
 }
+
+namespace {
 
 std::string Name(const GameInfo& g, uint8_t seat) {
     return seat < g.Player.size() ? g.Player[seat].TrimmedName() : std::string();

@@ -13,6 +13,9 @@ namespace korvane::status {
 
 // "7 of hearts", "Ace of spades".
 std::string CardName(uint8_t card);
+// "Ace", "7", "King"; "clubs", "hearts".
+std::string RankName(int rank);
+std::string SuitName(int suit);
 
 // The line for the table as the record has it. `lastResult`: the end-of-game message of the
 // game just over, if any, shown until the next game is on the table.

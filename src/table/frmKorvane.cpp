@@ -13,8 +13,10 @@
 #include "movement/DropTarget.h"
 #include "savedgame/SavedGameCommands.h"
 #include "table/StatusText.h"
+#include "table/TableAccessible.h"
 #include "table/TablePaint.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -142,6 +144,10 @@ void frmKorvane::Form_Load() {
     lblStatus_->setFixedHeight(4 * lblStatus_->fontMetrics().lineSpacing() + 4);
     statusBar()->addWidget(lblStatus_, 1);
     statusBar()->setSizeGripEnabled(false);
+    // A screen reader hears the piles by name and value, and every change as it happens.
+    access::InstallPictureAccessibility();
+    picDrag_->setAccessibleName(QString::fromLatin1(access::PileName(g_.Game, Pile::None())));
+    statusBar()->setAccessibleName(tr("Table events"));
     SetCaption(false);
 
     // The client area opens at its designed size, centred on the screen.
@@ -592,6 +598,7 @@ void frmKorvane::SetDragPic(Pile pile, uint8_t dspCard) {
     Draw(picDrag_, dspCard, false);
     dragCode_ = dspCard;
     picDrag_->raise();
+    DescribeHand();
 }
 
 void frmKorvane::HideDragPic() {
@@ -599,6 +606,7 @@ void frmKorvane::HideDragPic() {
     picDrag_->clearImage();
     shown_.erase(picDrag_);
     dragCode_ = DrawCode::Nothing;
+    DescribeHand();
 }
 
 void frmKorvane::SwapSuitPlaces(uint8_t a, uint8_t b) {
@@ -638,7 +646,45 @@ void frmKorvane::UpdateStatus() {
     std::string text = status::TurnLine(g_.Game, lastResult_);
     if (!explanation_.empty())
         text += "\n" + explanation_;
-    lblStatus_->setText(QString::fromLatin1(text));
+    const QString shown = QString::fromLatin1(text);
+    if (shown != lblStatus_->text()) {
+        lblStatus_->setText(shown);
+        Announce(shown);
+    }
+    DescribeTable();
+}
+
+void frmKorvane::DescribeTable() {
+    const GameInfo& G = g_.Game;
+    auto describe = [&](PictureBox* pic, Pile pile) {
+        pic->setAccessibleName(QString::fromLatin1(access::PileName(G, pile)));
+        pic->SetAccessibleValue(QString::fromLatin1(access::PileValue(G, pile)));
+    };
+    for (uint8_t i = 0; i < SeatsShown(); ++i) {
+        describe(picCloseDeck_[i], Pile::Closed(i));
+        describe(picOpenDeck_[i], Pile::Open(i));
+        const QString seat = QString::fromLatin1(access::SeatSummary(G, i));
+        fraPlayer_[i]->setAccessibleName(seat);
+        lblPlayer_[i]->setAccessibleName(seat);
+    }
+    for (uint8_t s = 0; s < layout::SuitPiles; ++s)
+        describe(picSuit_[s], Pile::Suit(s));
+    DescribeHand();
+}
+
+void frmKorvane::DescribeHand() {
+    picDrag_->SetAccessibleValue(picDrag_->isHidden() ? tr("none")
+                                 : dragCode_ < CardsInPack
+                                     ? QString::fromLatin1(status::CardName(dragCode_))
+                                     : tr("a card face down"));
+}
+
+void frmKorvane::Announce(const QString& text) {
+    // Qt 6.4 has no announcement of its own: the status bar carries the sentence as its
+    // description and raises an alert, which screen readers speak.
+    statusBar()->setAccessibleDescription(text);
+    QAccessibleEvent event(statusBar(), QAccessible::Alert);
+    QAccessible::updateAccessibility(&event);
 }
 
 void frmKorvane::ExplanationSeen(int seat) {
@@ -668,6 +714,7 @@ bool frmKorvane::AnimateMove(uint8_t toPly) {
     const Pile to = Pile::FromCode(toPly, static_cast<uint8_t>(SeatsShown()));
     if (to.IsNone() && toPly != Target::None)
         return false;
+    Announce(QString::fromLatin1(access::FlightSentence(g_.Game, dragCode_, to)));
     FlyDragPic(picDrag_->pos(), PilePosition(to));
     return !to.IsNone();
 }

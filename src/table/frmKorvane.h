@@ -179,6 +179,11 @@ private:
     bool SeatShown(uint8_t I) const;
     // The status line for the table as it stands, with the penalty explained last.
     void UpdateStatus();
+    // Names and values of every pile and seat for screen readers, from the record.
+    void DescribeTable();
+    void DescribeHand();
+    // Tells a screen reader what just happened.
+    void Announce(const QString& text);
     // The explanation of a penalty stays until its player acts again.
     void ExplanationSeen(int seat);
     // The seats the table shows.

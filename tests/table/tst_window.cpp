@@ -6,16 +6,20 @@
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
 #include "movement/DropTarget.h"
+#include "table/StatusText.h"
 #include "table/TableLayout.h"
 #include "table/frmKorvane.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
@@ -126,11 +130,15 @@ struct MoveLog : QObject {
     explicit MoveLog(QWidget* pic) : pic_(pic) { pic_->installEventFilter(this); }
     ~MoveLog() override { pic_->removeEventFilter(this); }
     bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Move)
+        if (e->type() == QEvent::Move) {
             places.append(pic_->pos());
+            if (onMove)
+                onMove();
+        }
         return false;
     }
     QList<QPoint> places;
+    std::function<void()> onMove;
     QWidget* pic_;
 };
 
@@ -672,6 +680,64 @@ private slots:
         r.rules->OpenGame(GameInfo{});
         QVERIFY(r.w->fraSuit()->isHidden() && r.w->picDrag()->isHidden());
         QVERIFY(r.w->fraPlayer(0)->isHidden());
+    }
+
+    // A screen reader finds every seat and pile by name and value, and hears each flight and
+    // each change of the status line as it happens.
+    void screenReaderReadsTheTable() {
+        Rig r(11);
+        auto text = [](QObject* o, QAccessible::Text t) {
+            QAccessibleInterface* i = QAccessible::queryAccessibleInterface(o);
+            return i != nullptr ? i->text(t) : QStringLiteral("(nothing)");
+        };
+        QStatusBar* events = r.w->statusBar();
+        r.NewGame(3, {1, 2});
+        QCOMPARE(r.G().CurrentPlayer, uint8_t(0));
+        const QStringList suits{"Clubs", "Diamonds", "Hearts", "Spades"};
+        for (uint8_t s = 0; s < 4; ++s) {
+            QCOMPARE(text(r.w->picSuit(s), QAccessible::Name), suits[s]);
+            const CardDeck& d = r.G().SuitDeck[s];
+            QCOMPARE(text(r.w->picSuit(s), QAccessible::Value),
+                     d.Empty() ? QStringLiteral("empty")
+                               : "up to " + QString::fromLatin1(status::RankName(Rank(d.Top()))));
+        }
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(text(r.w->lblPlayer(i), QAccessible::Name),
+                     QStringLiteral("Player %1, %2, %3 cards, no games lost")
+                         .arg(i + 1)
+                         .arg(i == 0 ? "person" : "computer")
+                         .arg(r.P(i).CardsHeld()));
+            QCOMPARE(text(r.w->picCloseDeck(i), QAccessible::Name),
+                     QStringLiteral("Player %1's closed pile").arg(i + 1));
+            QCOMPARE(text(r.w->picCloseDeck(i), QAccessible::Value),
+                     QStringLiteral("%1 cards").arg(r.P(i).CloseDeck.Count));
+        }
+
+        // A person turns a card and lays it on his own pile: he hears both, and the piles read
+        // anew.
+        if (r.G().GameState == State::Turned)
+            Drag(*r.w, r.Open(0) - r.On(r.w->picCloseDeck(0)));
+        QTest::mouseClick(r.w->picCloseDeck(0), Qt::LeftButton);
+        QCOMPARE(r.G().GameState, State::Turned);
+        const QString turned = QString::fromLatin1(status::CardName(r.P(0).CloseDeck.Card[0]));
+        QCOMPARE(text(r.w->picDrag(), QAccessible::Name), QStringLiteral("Card in hand"));
+        QCOMPARE(text(r.w->picDrag(), QAccessible::Value), turned);
+        QVERIFY(text(events, QAccessible::Description).contains("you turned up the " + turned));
+        QStringList heard; // what is said while a card is in the air
+        MoveLog log(r.w->picDrag());
+        log.onMove = [&] {
+            if (const QString now = text(events, QAccessible::Description);
+                heard.value(heard.size() - 1) != now)
+                heard << now;
+        };
+        Drag(*r.w, r.Open(0) - r.On(r.w->picCloseDeck(0)) + QPoint(3, 3));
+        QVERIFY(heard.contains("Player 1 plays the " + turned + " onto his own open pile."));
+        QVERIFY(!heard.filter(QRegularExpression("^Player 2 plays the .+ onto .+\\.$")).isEmpty());
+        QCOMPARE(text(r.w->picOpenDeck(0), QAccessible::Value),
+                 QString::fromLatin1(status::CardName(r.P(0).OpenDeck.Top())));
+
+        r.rules->FinishGame();
+        QVERIFY(text(events, QAccessible::Description).startsWith(QStringLiteral("Game over: ")));
     }
 
     void newGameInTheMiddleOfAComputerTurn() {

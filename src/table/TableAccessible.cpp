@@ -1,0 +1,99 @@
+#include "table/TableAccessible.h"
+
+#include "cards/PictureBox.h"
+#include "table/StatusText.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+
+namespace korvane::access {
+
+namespace {
+
+std::string Name(const GameInfo& g, uint8_t seat) {
+    return seat < g.Player.size() ? g.Player[seat].TrimmedName() : std::string();
+}
+
+std::string Count(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// A card picture reads as its pile's name and, as its value, what lies on it.
+class PictureAccessible : public QAccessibleWidget {
+public:
+    explicit PictureAccessible(PictureBox* pic) : QAccessibleWidget(pic, QAccessible::Graphic) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value)
+            return static_cast<const PictureBox*>(widget())->AccessibleValue();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* PictureFactory(const QString& className, QObject* object) {
+    if (auto* pic = qobject_cast<PictureBox*>(object);
+        pic != nullptr && className == QLatin1String(PictureBox::staticMetaObject.className()))
+        return new PictureAccessible(pic);
+    return nullptr;
+}
+
+} // namespace
+
+std::string PileName(const GameInfo& g, Pile pile) {
+    switch (pile.kind) {
+    case Pile::Kind::Suit: {
+        std::string suit = status::SuitName(pile.index);
+        suit[0] = static_cast<char>(suit[0] - 'a' + 'A');
+        return suit;
+    }
+    case Pile::Kind::Open:
+        return Name(g, pile.index) + "'s open pile";
+    case Pile::Kind::Closed:
+        return Name(g, pile.index) + "'s closed pile";
+    case Pile::Kind::None:
+        break;
+    }
+    return "Card in hand";
+}
+
+std::string PileValue(const GameInfo& g, Pile pile) {
+    const CardDeck* d = nullptr;
+    if (pile.IsSuit() && pile.index < SuitPiles)
+        d = &g.SuitDeck[pile.index];
+    else if ((pile.IsOpen() || pile.IsClosed()) && pile.index < g.Player.size())
+        d = pile.IsOpen() ? &g.Player[pile.index].OpenDeck : &g.Player[pile.index].CloseDeck;
+    if (d == nullptr || d->Empty())
+        return "empty";
+    if (pile.IsSuit())
+        return "up to " + status::RankName(Rank(d->Top()));
+    if (pile.IsOpen())
+        return status::CardName(d->Top());
+    return Count(d->Count, "card", "cards");
+}
+
+std::string SeatSummary(const GameInfo& g, uint8_t seat) {
+    if (seat >= g.Player.size())
+        return {};
+    const PlayerInfo& p = g.Player[seat];
+    return p.TrimmedName() + (p.Computer ? ", computer, " : ", person, ") +
+           Count(p.CardsHeld(), "card", "cards") + ", " +
+           (p.Lost == 0 ? std::string("no games lost") : Count(p.Lost, "game lost", "games lost"));
+}
+
+std::string FlightSentence(const GameInfo& g, uint8_t card, Pile to) {
+    const std::string mover = Name(g, g.CurrentPlayer);
+    if (g.GameState == State::Penalty)
+        return "A penalty card flies to " + mover + ".";
+    if (to.IsNone())
+        return "The " + status::CardName(card) + " goes back.";
+    std::string onto =
+        to.IsSuit() ? "the " + status::SuitName(to.index) + " pile" : PileName(g, to);
+    if (to == Pile::Open(g.CurrentPlayer))
+        onto = "his own open pile";
+    return mover + " plays the " + status::CardName(card) + " onto " + onto + ".";
+}
+
+void InstallPictureAccessibility() {
+    QAccessible::installFactory(PictureFactory);
+}
+
+} // namespace korvane::access

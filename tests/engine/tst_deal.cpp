@@ -41,10 +41,6 @@ private slots:
             seen.insert(v);
         }
         QCOMPARE(seen.size(), std::size_t(12));
-        for (int i = 0; i < 1000; ++i) {
-            const int v = g.RandomInt(-3, 3);
-            QVERIFY(v >= -3 && v <= 3);
-        }
     }
 
     void defaultsDrawACardBack() {
@@ -54,9 +50,6 @@ private slots:
             g.SetDefaults();
             QVERIFY(g.Game.DeckBack >= FirstBack && g.Game.DeckBack <= LastBack);
             backs.insert(g.Game.DeckBack);
-            QCOMPARE(g.Game.GameState, State::NoGame);
-            QCOMPARE(g.CardWidth, 71);
-            QCOMPARE(g.CardHeight, 96);
         }
         QVERIFY(backs.size() > 1);
     }

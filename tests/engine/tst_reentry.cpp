@@ -7,26 +7,12 @@
 using namespace korvane;
 using namespace korvane::test;
 
-namespace {
-int CardsOnTable(const GameInfo& G) {
-    int n = 0;
-    for (const auto& s : G.SuitDeck)
-        n += s.Count;
-    for (std::size_t p = 0; p < G.PlayerCount; ++p)
-        n += G.Player[p].CardsHeld();
-    return n;
-}
-} // namespace
-
 class TestReentry : public QObject {
     Q_OBJECT
 private slots:
     void newGameFromInsideAComputerFlightStopsTheOldGame() {
-        mdlGlobal g(SeedSequence(21));
-        g.SetDefaults();
-        RecordingDisplay view(g);
-        GameRules rules(g, view);
-        view.defaultPlayers = 3; // all computers
+        Table t(3, {}, 21);
+        auto& [g, view, rules] = t;
 
         int flights = 0;
         std::size_t newGameEnded = 0;
@@ -57,10 +43,8 @@ private slots:
     }
 
     void newGameCancelledInTheMiddleLetsTheOldGameGoOn() {
-        mdlGlobal g(SeedSequence(22));
-        g.SetDefaults();
-        RecordingDisplay view(g);
-        GameRules rules(g, view);
+        Table t(3, {}, 22);
+        auto& [g, view, rules] = t;
         int flights = 0;
         view.onCall = [&](const Call& c) {
             if (c.op == "AnimateMove" && ++flights == 3) {
@@ -76,10 +60,8 @@ private slots:
     }
 
     void openFromInsideAFlightReplacesTheGame() {
-        mdlGlobal g(SeedSequence(23));
-        g.SetDefaults();
-        RecordingDisplay view(g);
-        GameRules rules(g, view);
+        Table t(3, {}, 23);
+        auto& [g, view, rules] = t;
 
         // A saved game: three humans, player 2 to move, nobody has played.
         GameInfo saved;
@@ -108,10 +90,8 @@ private slots:
     }
 
     void closingTheWindowInAFlightStopsEverything() {
-        mdlGlobal g(SeedSequence(24));
-        g.SetDefaults();
-        RecordingDisplay view(g);
-        GameRules rules(g, view);
+        Table t(3, {}, 24);
+        auto& [g, view, rules] = t;
         std::size_t closedAt = 0;
         view.onCall = [&](const Call& c) {
             if (c.op == "AnimateMove" && closedAt == 0) {
@@ -151,26 +131,6 @@ private slots:
         t.view.onCall = nullptr;
         t.rules.picCloseDeck_Click(0);
         QCOMPARE(t.G().GameState, State::Turned);
-    }
-
-    void aSaveAtTheEndOfAGameHoldsNoHalfClearedGame() {
-        Table t;
-        t.G().CurrentPlayer = 0;
-        Put(t.G().SuitDeck[0], {Card(0, 0), Card(1, 0)});
-        Put(t.P(1).OpenDeck, {Card(5, 2)});
-        t.G().LastChance = false;
-        std::vector<GameInfo> saves;
-        t.view.onCall = [&](const Call& c) {
-            if (c.op == "CardShowFlight" || c.op == "AskPlayAgain")
-                saves.push_back(t.rules.SaveableRecord());
-        };
-        t.rules.NextPlayer(10);
-        QCOMPARE(saves.size(), std::size_t(3)); // at the question, then at each of two flights
-        for (const GameInfo& s : saves) {
-            QCOMPARE(s.GameState, State::NoGame);
-            QCOMPARE(s.PlayerCount, 0);
-            QCOMPARE(CardsOnTable(s), 0);
-        }
     }
 
     void aNewGameDuringADropsFlightAbandonsTheDrop() {

@@ -133,6 +133,25 @@ private slots:
         QCOMPARE(t.G().GameState, State::Turned);
     }
 
+    // From the moment a game ends, through the question and the card show, a save holds no
+    // game, never a table half cleared.
+    void aSaveAtTheEndOfAGameHoldsNoHalfClearedGame() {
+        Table t;
+        t.G().CurrentPlayer = 0;
+        Put(t.G().SuitDeck[0], {Card(0, 0), Card(1, 0)});
+        Put(t.P(1).OpenDeck, {Card(5, 2)});
+        t.G().LastChance = false;
+        std::vector<GameInfo> saves;
+        t.view.onCall = [&](const Call& c) {
+            if (c.op == "CardShowFlight" || c.op == "AskPlayAgain")
+                saves.push_back(t.rules.SaveableRecord());
+        };
+        t.rules.NextPlayer(10);
+        QCOMPARE(saves.size(), std::size_t(3)); // at the question, then at each of two flights
+        for (const GameInfo& s : saves)
+            QVERIFY(s.GameState == State::NoGame && s.PlayerCount == 0 && s.SuitDeck[0].Empty());
+    }
+
     void aNewGameDuringADropsFlightAbandonsTheDrop() {
         Table t;
         t.G().CurrentPlayer = 0;

@@ -1,5 +1,7 @@
 // Hundreds of seeded all-computer games, with the table's invariants checked after every move.
-#include "SaveAnywhere.h"
+#include "TableCheck.h"
+#include "engine/GameRules.h"
+#include "simulator/SilentDisplay.h"
 
 #include <QTest>
 
@@ -24,7 +26,7 @@ public:
 private:
     void Check() {
         if (failure.empty())
-            failure = saveanywhere::CheckTable(*game, saveanywhere::Check::Cards);
+            failure = test::CheckTable(*game, test::Check::Cards);
     }
 };
 

@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(total.reopenedEmpty));
     std::printf("  played to the end:         %llu\n",
                 static_cast<unsigned long long>(total.playedToEnd));
-    std::printf("moves in reopened games:     %llu\n",
+    std::printf("cards moved when reopened:   %llu\n",
                 static_cast<unsigned long long>(total.reopenedMoves));
     std::printf("time:                        %.3f s (%.1f us a save, reopened game included)\n",
                 seconds, 1e6 * seconds / static_cast<double>(saves));

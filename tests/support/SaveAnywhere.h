@@ -237,7 +237,7 @@ struct Options {
     bool perTurn = false;
     bool lastChance = true;
     int extraRounds = 0;      // "play again" answered Yes this many times
-    uint64_t moveCap = 50000; // flights and actions a reopened game may take
+    uint64_t moveCap = 50000; // cards moved, and actions, a game may take
     // Saves at one in `every` calls of the frequent moments (flights of moves and drops, tips,
     // the card show) and at one in `everyPenalty` penalty flights, from a phase drawn from the
     // seed, and at every question. A small budget still reaches every kind of moment.
@@ -269,7 +269,7 @@ struct Figures {
     std::array<uint64_t, MomentCount> saves{};
     uint64_t reopenedEmpty = 0; // files that held no game
     uint64_t playedToEnd = 0;   // files that held a game, played to its end
-    uint64_t reopenedMoves = 0; // flights and actions in reopened games
+    uint64_t reopenedMoves = 0; // cards moved in reopened games
     std::vector<std::string> failures;
 };
 
@@ -311,8 +311,6 @@ inline void Reopen(const GameInfo& saved, const Options& o, uint32_t seed, const
     ScriptDisplay view(g);
     GameRules rules(g, view);
     ScriptedPlayer player(seed ^ 0x5bd1e995u);
-    uint64_t moves = 0;
-    bool capped = false;
     std::string failed;
     auto check = [&](const GameInfo& G, Check level, const char* at) {
         if (std::string why = CheckTable(G, level); failed.empty() && !why.empty())
@@ -320,18 +318,16 @@ inline void Reopen(const GameInfo& saved, const Options& o, uint32_t seed, const
     };
     view.onLoopCall = [&](ScriptDisplay::Op op) {
         check(g.Game, LevelAt(op, g.Game), "a display call");
-        if (op == ScriptDisplay::Op::AnimateMove && ++moves > o.moveCap && !capped) {
-            capped = true;
-            rules.EndGame();
-        }
     };
+    rules.SetMoveLimit(o.moveCap);
     check(saved, Check::Between, "the opening");
     rules.OpenGame(saved);
-    capped |= !PlayOut(rules, player, moves, o.moveCap, [&] {
+    uint64_t actions = 0;
+    const bool ended = PlayOut(rules, player, actions, o.moveCap, [&] {
         check(g.Game, g.Game.InProgress() ? Check::Between : Check::None, "a move");
     });
-    f.reopenedMoves += moves;
-    if (capped || !view.asked || g.Game.InProgress())
+    f.reopenedMoves += rules.Stats().moves;
+    if (!ended || !view.asked || g.Game.InProgress())
         f.failures.push_back("reopened from " + where + ": play did not reach an end");
     else if (!failed.empty())
         f.failures.push_back(failed);

@@ -38,17 +38,6 @@ struct Question {
     int lostTotal = 0;
 };
 
-// The table as it stood once New Game had returned.
-struct Table {
-    int panelsShown = -1;
-    bool suitShown = true;
-    bool cardInHandShown = true;
-    bool windowShown = false;
-    bool modalOpen = true;
-    bool moveInProgress = true;
-    QString caption;
-};
-
 // The program of main(), with the hooks it needs to run on its own: a screen size, a
 // countdown that runs out at once, and a person who answers every modal window.
 class Program {
@@ -118,11 +107,10 @@ public:
     int countdownMs = 0;
     bool newGameByKey = false;
     int namesDialogs = 0;
-    QStringList namesOffered;
     QList<Question> questions;
     QStringList unexpected;
     bool stuck = false;
-    Table afterNewGame;
+    QString afterNewGame; // the table as it stood once New Game had returned
     bool closedByExit = false;
 
 private:
@@ -140,16 +128,18 @@ private:
                          [this] { newGameByKey = true; });
         QTest::keyClick(window.get(), Qt::Key_F2);
 
-        Table& t = afterNewGame;
-        t.panelsShown = 0;
+        int panels = 0;
         for (int i = 0; i < frmName::Seats; ++i)
-            t.panelsShown += window->fraPlayer(i)->isVisible() ? 1 : 0;
-        t.suitShown = window->fraSuit()->isVisible();
-        t.cardInHandShown = window->picDrag()->isVisible();
-        t.windowShown = window->isVisible();
-        t.modalOpen = QApplication::activeModalWidget() != nullptr;
-        t.moveInProgress = rules->MoveInProgress();
-        t.caption = window->windowTitle();
+            panels += window->fraPlayer(i)->isVisible() ? 1 : 0;
+        afterNewGame =
+            QString("%1 panels, shown %2%3%4, modal %5, moving %6, %7") // window, suits, hand
+                .arg(panels)
+                .arg(window->isVisible())
+                .arg(window->fraSuit()->isVisible())
+                .arg(window->picDrag()->isVisible())
+                .arg(QApplication::activeModalWidget() != nullptr)
+                .arg(rules->MoveInProgress())
+                .arg(window->windowTitle());
 
         // Game > Exit ends the program; anything else would leave the loop running.
         window->activateWindow();
@@ -171,8 +161,6 @@ private:
             return;
         if (auto* names = qobject_cast<frmName*>(modal)) {
             ++namesDialogs;
-            for (int i = 0; i < frmName::Seats; ++i)
-                namesOffered << names->txtName(i)->text();
             // As a person does it: the lists by keyboard, then the button.
             QTest::keyClick(names->cmbPlayer(), Qt::Key_Home);
             for (int i = frmName::MinPlayers; i < players; ++i)
@@ -202,14 +190,6 @@ private:
         }
     }
 };
-
-// The trimmed names the game record still holds for its seats (names outlive a game).
-QStringList SeatNames(const GameInfo& G, int n) {
-    QStringList names;
-    for (int i = 0; i < n && i < static_cast<int>(G.Player.size()); ++i)
-        names << QString::fromLatin1(G.Player[static_cast<std::size_t>(i)].TrimmedName());
-    return names;
-}
 
 } // namespace
 
@@ -252,8 +232,6 @@ void TestEndToEnd::computerGamesToAnEmptyTable() {
 
     // The players dialog, answered once, seated computers only.
     QCOMPARE(p.namesDialogs, 1);
-    QCOMPARE(p.namesOffered.size(), frmName::Seats);
-    QCOMPARE(SeatNames(p.g.Game, players), p.namesOffered.mid(0, players));
     for (int i = 0; i < players; ++i)
         QVERIFY(p.g.Game.Player[static_cast<std::size_t>(i)].Computer);
 
@@ -268,8 +246,6 @@ void TestEndToEnd::computerGamesToAnEmptyTable() {
         const QString message = q.text.section("\n\n", 0, 0);
         if (message != "Nobody lost this game!!!") {
             QVERIFY2(message.endsWith(" lost this game."), qPrintable(message));
-            const QString loser = message.chopped(QStringLiteral(" lost this game.").size());
-            QVERIFY2(SeatNames(p.g.Game, players).contains(loser), qPrintable(loser));
             ++losers;
         }
         // The record while the question is open: the game over, the seats still there, and
@@ -279,26 +255,19 @@ void TestEndToEnd::computerGamesToAnEmptyTable() {
         QCOMPARE(q.lostTotal, losers);
     }
     QVERIFY(p.rules->Stats().moves > 0);
-
-    // "No": an empty table, nothing left over from the game.
-    const GameInfo& G = p.g.Game;
-    QCOMPARE(int(G.PlayerCount), 0);
-    QCOMPARE(int(G.GameState), int(State::NoGame));
-    for (const CardDeck& suit : G.SuitDeck)
-        QVERIFY(suit.Empty());
     CheckEmptyTable(p);
 }
 
+// "No" or Cancel: an empty table, nothing left over; then Exit closed the window and left the
+// event loop with exit code 0.
 void TestEndToEnd::CheckEmptyTable(const Program& p) {
-    const Table& t = p.afterNewGame;
-    QVERIFY(t.windowShown);
-    QCOMPARE(t.panelsShown, 0);
-    QVERIFY(!t.suitShown);
-    QVERIFY(!t.cardInHandShown);
-    QCOMPARE(t.caption, QString("Korvane - Palveri Solitaire (v1.00)"));
-    QVERIFY(!t.modalOpen);
-    QVERIFY(!t.moveInProgress);
-    // Then Exit closed the window and left the event loop with exit code 0.
+    QCOMPARE(int(p.g.Game.PlayerCount), 0);
+    QCOMPARE(int(p.g.Game.GameState), int(State::NoGame));
+    for (const CardDeck& suit : p.g.Game.SuitDeck)
+        QVERIFY(suit.Empty());
+    QCOMPARE(
+        p.afterNewGame,
+        QString("0 panels, shown 100, modal 0, moving 0, Korvane - Palveri Solitaire (v1.00)"));
     QVERIFY(p.closedByExit);
 }
 
@@ -308,8 +277,6 @@ void TestEndToEnd::playersDialogCancelled() {
     QCOMPARE(p.Run(), 0);
     QCOMPARE(p.namesDialogs, 1);
     QVERIFY(p.questions.isEmpty() && p.unexpected.isEmpty());
-    QCOMPARE(int(p.g.Game.PlayerCount), 0);
-    QCOMPARE(int(p.g.Game.GameState), int(State::NoGame));
     QCOMPARE(p.rules->Stats().moves, uint64_t(0));
     CheckEmptyTable(p);
 }

@@ -181,21 +181,6 @@ private slots:
         QCOMPARE(t.view.Count("AskSwitchMode"), 4);
     }
 
-    void aSeatSwitchedToTheComputerPlaysWhenItsTurnComes() {
-        Table t(3, {0, 1});
-        t.G().CurrentPlayer = 0;
-        Put(t.P(0).CloseDeck, {Card(9, 0)});
-        Put(t.P(1).CloseDeck, {Card(9, 1)});
-        Put(t.P(2).CloseDeck, {Card(9, 2)});
-        t.rules.lblPlayer_DblClick(1); // switched to the computer
-        t.rules.picCloseDeck_Click(0);
-        t.rules.HumanDrop(Pile::Open(0));
-        // Seat 1 played (its Ten to its own pile), seat 2 played, the turn is back at 0.
-        QCOMPARE(t.P(1).OpenDeck.Count, 1);
-        QCOMPARE(t.P(2).OpenDeck.Count, 1);
-        QCOMPARE(t.G().CurrentPlayer, 0);
-    }
-
     void aDamagedPositionDoesNotHangTheDriver() {
         // A computer to move holding no card at all, as only a damaged file could give.
         Table t(3, {0});

@@ -1,4 +1,5 @@
 // Hundreds of seeded all-computer games, with the table's invariants checked after every move.
+#include "TableCheck.h"
 #include "engine/GameRules.h"
 #include "simulator/SilentDisplay.h"
 
@@ -14,7 +15,6 @@ class CheckingDisplay : public SilentDisplay {
 public:
     using SilentDisplay::SilentDisplay;
     const GameInfo* game = nullptr;
-    uint64_t checks = 0;
     std::string failure;
 
     void HideDragPic() override { Check(); }
@@ -24,42 +24,9 @@ public:
     }
 
 private:
-    void Fail(const std::string& why) {
-        if (failure.empty())
-            failure = why;
-    }
-    void CheckPile(const CardDeck& d, std::array<int, 52>& seen) {
-        for (int i = 0; i < 53; ++i) {
-            const uint8_t c = d.Card[static_cast<std::size_t>(i)];
-            if (i < d.Count) {
-                if (c >= 52)
-                    return Fail("a slot below Count holds no card");
-                ++seen[c];
-            } else if (c != EmptySlot) {
-                return Fail("an unused slot does not hold 52");
-            }
-        }
-    }
     void Check() {
-        const GameInfo& G = *game;
-        if (G.PlayerCount == 0)
-            return;
-        ++checks;
-        std::array<int, 52> seen{};
-        for (std::size_t s = 0; s < 4; ++s) {
-            const CardDeck& pile = G.SuitDeck[s];
-            CheckPile(pile, seen);
-            for (int i = 0; i < pile.Count; ++i)
-                if (pile.Card[static_cast<std::size_t>(i)] != i * 4 + static_cast<int>(s))
-                    Fail("a suit pile out of suit or order");
-        }
-        for (std::size_t p = 0; p < G.PlayerCount; ++p) {
-            CheckPile(G.Player[p].CloseDeck, seen);
-            CheckPile(G.Player[p].OpenDeck, seen);
-        }
-        for (int n : seen)
-            if (n != 1)
-                Fail("a card is missing or twice on the table");
+        if (failure.empty())
+            failure = test::CheckTable(*game, test::Check::Cards);
     }
 };
 
@@ -69,8 +36,6 @@ class TestSoak : public QObject {
     Q_OBJECT
 private slots:
     void manySeededGamesKeepEveryInvariant() {
-        uint64_t checks = 0;
-        int games = 0;
         for (uint32_t seed = 1; seed <= 540; ++seed) {
             mdlGlobal g(SeedSequence(seed));
             g.SetDefaults();
@@ -90,11 +55,7 @@ private slots:
             // The computer never overlooks a move, so it is never penalised.
             QCOMPARE(rules.Stats().penalties, 0u);
             QCOMPARE(g.Game.GameState, State::NoGame);
-            checks += view.checks;
-            ++games;
         }
-        QCOMPARE(games, 540);
-        QVERIFY(checks > 540u * 52u);
     }
 };
 

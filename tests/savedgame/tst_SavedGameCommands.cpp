@@ -292,54 +292,40 @@ private slots:
         QCOMPARE(g.FileTitle, std::string("old.KVN"));
     }
 
-    // Saves made in the middle of moves, during a penalty, at the end-of-game question and
-    // during the card show all give files the program opens again.
-    void everySaveTheProgramMakesOpens() {
+    // The command saves what the rules say a save holds: during a penalty, at the end-of-game
+    // question and during the card show too, the file opens again.
+    void savesDuringPenaltiesAndTheEndOpen() {
         Harness h;
         const QString path = At("live.KVN");
         QStringList refused;
-        int penaltySaves = 0, questionSaves = 0, showSaves = 0, flightNo = 0;
-        auto save = [&](bool now) {
-            if (!now)
+        int penaltySaves = 0, endSaves = 0;
+        h.view.onCall = [&](const test::Call& c) {
+            const bool penalty = c.op == "AnimateMove" && h.g.Game.GameState == State::Penalty;
+            if (!penalty && c.op != "AskPlayAgain" && c.op != "CardShowFlight")
                 return;
-            // Every game goes to the same file (a new game starts without one).
+            ++(penalty ? penaltySaves : endSaves);
             h.g.FileName = path.toStdString();
             h.commands.mnGameSave_Click();
             const QByteArray file = ReadAll(path);
             if (const LoadResult r = DecodeGame(std::vector<uint8_t>(file.begin(), file.end())); !r)
                 refused << QString::fromStdString(r.reason);
         };
-        h.view.onCall = [&](const test::Call& c) {
-            if (c.op == "AnimateMove")
-                save(h.g.Game.GameState == State::Penalty ? ++penaltySaves > 0
-                                                          : ++flightNo % 11 == 0);
-            else if (c.op == "AskPlayAgain")
-                save(++questionSaves > 0);
-            else if (c.op == "CardShowFlight")
-                save(showSaves++ < 2);
-        };
-        // Seat 0 is a person, the other three are played by the computer.
         h.view.players = [](GameInfo& G) { test::SeatPlayers(G, 4, {0}); };
-
-        for (uint8_t game = 0; game < 3; ++game) {
-            h.g.Game.TotalKorvane = static_cast<uint8_t>(1 + game);
-            h.rules.mnGameNew_Click();
-            // The person at seat 0 overlooks every move he has, so penalties come his way, till
-            // he is handed over to the computer to end the game.
-            for (int step = 0; step < 5000 && h.g.Game.InProgress(); ++step) {
-                const uint8_t c = h.g.Game.CurrentPlayer;
-                if (h.g.Game.Player[c].Computer)
-                    h.rules.picTurn_GotFocus();
-                else if (h.g.Game.GameState == State::Turned)
-                    h.rules.HumanDrop(Pile::Open(c));
-                else
-                    h.rules.picCloseDeck_Click(c);
-                h.g.Game.Player[0].Computer = h.g.Game.Player[0].Computer || step == 3000;
-            }
-            QVERIFY(!h.g.Game.InProgress());
+        h.rules.mnGameNew_Click();
+        // The person at seat 0 overlooks every move he has, till the computer takes his seat.
+        for (int step = 0; step < 5000 && h.g.Game.InProgress(); ++step) {
+            const uint8_t c = h.g.Game.CurrentPlayer;
+            if (h.g.Game.Player[c].Computer)
+                h.rules.picTurn_GotFocus();
+            else if (h.g.Game.GameState == State::Turned)
+                h.rules.HumanDrop(Pile::Open(c));
+            else
+                h.rules.picCloseDeck_Click(c);
+            h.g.Game.Player[0].Computer = h.g.Game.Player[0].Computer || step == 3000;
         }
+        QVERIFY(!h.g.Game.InProgress());
         QVERIFY2(refused.isEmpty(), qPrintable(refused.join('\n')));
-        QVERIFY(h.messages.isEmpty() && penaltySaves > 0 && showSaves > 0 && questionSaves == 3);
+        QVERIFY(h.messages.isEmpty() && penaltySaves > 0 && endSaves > 1);
     }
 };
 

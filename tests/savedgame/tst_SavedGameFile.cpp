@@ -33,6 +33,9 @@ private slots:
         QCOMPARE(b[PlayerCountAt], uint8_t{3});
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(&b[252]), 10).toHex(' '),
                  QByteArray("01 00 03 00 00 00 00 00 00 00"));
+        GameInfo perTurn = MidGame(3);
+        perTurn.KorvanePerTurn = true; // True is written as -1
+        QCOMPARE(EncodeGame(perTurn)[239] & EncodeGame(perTurn)[240], 0xFF);
         QCOMPARE(EncodeGame(MidGame(8)).size(), std::size_t{3230});
         QCOMPARE(EncodeGame(GameInfo{}).size(), std::size_t{262});
     }

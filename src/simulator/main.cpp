@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(turns.median),
                 static_cast<unsigned long long>(turns.p99),
                 static_cast<unsigned long long>(turns.max));
-    std::printf("games that hit the cap of %llu flights: %u\n",
+    std::printf("games that hit the cap of %llu moves: %u\n",
                 static_cast<unsigned long long>(o.moveCap), r.capped);
     std::printf("%.3f s, %.0f games/s, %.0f moves/s\n", seconds, r.games / seconds,
                 static_cast<double>(r.totalMoves) / seconds);

@@ -12,7 +12,7 @@ namespace {
 
 void Usage() {
     std::puts("usage: korvane-sim [--games N] [--seed S] [--players 3..8] [--korvane 1..3]\n"
-              "                   [--per-turn] [--no-last-chance] [--cap FLIGHTS]");
+              "                   [--per-turn] [--no-last-chance] [--cap MOVES]");
 }
 
 bool ParseNumber(const char* text, long low, long high, long& out) {

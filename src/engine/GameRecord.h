@@ -136,6 +136,12 @@ struct GameInfo {
 // Back to no game: piles and tallies cleared, no players. Names and modes stay.
 void ResetGame(GameInfo& Game);
 
+// An empty suit place takes any Ace: the Ace's own pile then moves to that place.
+inline bool PlaceTakes(const GameInfo& game, uint8_t place, uint8_t card) {
+    const CardDeck& pile = game.SuitDeck[place];
+    return pile.Empty() ? card < CardsInPack && Rank(card) == 0 : SuitPileTakes(pile, place, card);
+}
+
 // Card-back designs offered to the player.
 inline constexpr uint8_t FirstBack = 54;
 inline constexpr uint8_t LastBack = 65;

@@ -72,6 +72,17 @@ MoveEnd EndMove(GameInfo& G, Pile to) {
 
 } // namespace
 
+bool PileTakes(const GameInfo& game, Pile to) {
+    const uint8_t card = game.CardInHand();
+    if (card >= CardsInPack)
+        return false;
+    if (to.IsSuit())
+        return to.index < SuitPiles && PlaceTakes(game, to.index, card);
+    if (!to.IsOpen() || to.index >= game.PlayerCount || to.index >= game.Player.size())
+        return false;
+    return to.index == game.CurrentPlayer || OpenPileTakes(game.Player[to.index].OpenDeck, card);
+}
+
 GameRules::GameRules(mdlGlobal& global, TableDisplay& display)
     : g_(global), view_(display), ask_(display, *this) {
     stats_.penaltiesBySeat.assign(MaxPlayers, 0);
@@ -262,24 +273,47 @@ void GameRules::lblPlayer_DblClick(int Index) {
 void GameRules::HumanDrop(Pile to) {
     if (MoveInProgress())
         return;
+    Entry([this, to] { Drop(to); });
+}
+
+void GameRules::HumanChoose(Pile to) {
+    if (MoveInProgress())
+        return;
     Entry([this, to] {
         const GameInfo& G = Game();
-        if (G.PlayerCount == 0 || G.GameState == State::Dealt || G.GameState == State::NoGame)
+        if (PileTakes(G, to)) {
+            Drop(to);
+            return;
+        }
+        if (G.PlayerCount == 0 || G.GameState == State::Dealt || G.GameState == State::NoGame ||
+            G.CardInHand() >= CardsInPack || !(to.IsSuit() || to.IsOpen()))
             return;
         MoveGuard guard(*this);
-        // Only a card can be laid, and only on a suit pile or an open pile.
-        const uint8_t card = G.CardInHand();
-        Pile target = card < CardsInPack && (to.IsSuit() || to.IsOpen()) ? to : Pile::None();
-        const bool flew = ask_.AnimateMove(target);
-        // An Ace laid on the empty pile of another suit: the two piles change places, so that
-        // it lands where it was dropped while pile i keeps holding suit i.
-        if (flew && target.IsSuit() && Suit(card) != target.index) {
-            const auto suit = static_cast<uint8_t>(Suit(card));
-            view_.SwapSuitPlaces(target.index, suit);
-            target = Pile::Suit(suit);
-        }
-        DropAfterFlight(target, flew);
+        // There and back: the piles stay as they were, and the mistake, if any, is the user's
+        // to notice.
+        ask_.AnimateMove(to);
+        ask_.AnimateMove(Pile::None());
+        DropAfterFlight(Pile::None(), false);
     });
+}
+
+void GameRules::Drop(Pile to) {
+    const GameInfo& G = Game();
+    if (G.PlayerCount == 0 || G.GameState == State::Dealt || G.GameState == State::NoGame)
+        return;
+    MoveGuard guard(*this);
+    // Only a card can be laid, and only on a suit pile or an open pile.
+    const uint8_t card = G.CardInHand();
+    Pile target = card < CardsInPack && (to.IsSuit() || to.IsOpen()) ? to : Pile::None();
+    const bool flew = ask_.AnimateMove(target);
+    // An Ace laid on the empty pile of another suit: the two piles change places, so that
+    // it lands where it was dropped while pile i keeps holding suit i.
+    if (flew && target.IsSuit() && Suit(card) != target.index) {
+        const auto suit = static_cast<uint8_t>(Suit(card));
+        view_.SwapSuitPlaces(target.index, suit);
+        target = Pile::Suit(suit);
+    }
+    DropAfterFlight(target, flew);
 }
 
 void GameRules::DropAfterFlight(Pile to, bool flewToTarget) {

@@ -37,6 +37,11 @@ struct PlayStats {
     void Clear() { *this = PlayStats{}; }
 };
 
+// Whether pile `to` takes the current player's card in hand: a suit place by PlaceTakes, another
+// player's open pile by OpenPileTakes, and his own open pile always (a turned card may go there
+// as a last resort; the open pile's top goes back where it was).
+bool PileTakes(const GameInfo& game, Pile to);
+
 class GameRules {
 public:
     GameRules(mdlGlobal& global, TableDisplay& display);
@@ -63,6 +68,11 @@ public:
     // The card flies there, or back where it came from; the move is made, the turn passes if it
     // must and the driver runs. Ignored while another move is in progress.
     void HumanDrop(Pile to);
+    // A person chose pile `to` for the card in hand without carrying it there (the keyboard).
+    // The card flies to the pile either way, so the attempt is seen; a pile that takes it gets
+    // it as from HumanDrop, any other sends it back and nothing changes. Ignored while another
+    // move is in progress.
+    void HumanChoose(Pile to);
     // Replaces the game with one read from a file (already checked) and lets play go on.
     void OpenGame(const GameInfo& loaded);
     // Ends the game on the table without a question (the simulator's move cap): whatever runs
@@ -137,6 +147,8 @@ private:
     void RunDriver();
     void PlayComputerTurn();
     Pile ChooseTarget();
+    // HumanDrop's move, inside its entry point.
+    void Drop(Pile to);
     void DropAfterFlight(Pile to, bool flewToTarget);
     void ApplySeating(const Seating& seating);
     // The mistake the current player is charged for in a transfer when one was noted earlier

@@ -25,16 +25,6 @@ float OverlapArea(const QRect& pile, const QRect& drag) {
     return static_cast<float>(w) * static_cast<float>(h);
 }
 
-namespace {
-
-// An empty place takes any Ace: the rules move the Ace's own pile to it.
-bool PlaceTakes(const GameInfo& game, uint8_t place, uint8_t c) {
-    const CardDeck& pile = game.SuitDeck[place];
-    return pile.Empty() ? Rank(c) == 0 : SuitPileTakes(pile, place, c);
-}
-
-} // namespace
-
 Pile OverLap(const DropLayout& layout, uint8_t c, const GameInfo& game) {
     if (c >= CardsInPack) {
         return Pile::None(); // a card back or nothing: not a card that can be played

@@ -14,12 +14,14 @@
 #include "savedgame/SavedGameCommands.h"
 #include "table/StatusText.h"
 #include "table/TableAccessible.h"
+#include "table/TableKeys.h"
 #include "table/TablePaint.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -131,6 +133,18 @@ void frmKorvane::Form_Load() {
     picDrag_->hide();
     picDrag_->installEventFilter(this);
     table_->installEventFilter(this);
+    // The table takes the keys, Tab included, so that a game can be played without a mouse.
+    table_->setFocusPolicy(Qt::StrongFocus);
+    keys_ = new TableKeys(*this);
+    connect(keys_, &TableKeys::moved, this, &frmKorvane::FocusMoved);
+    // The pile the keyboard reached is said with what lies on it.
+    connect(this, &frmKorvane::FocusMoved, this, [this] {
+        const Pile p = FocusedPile();
+        if (!p.IsNone())
+            Announce(QString::fromLatin1(access::PileName(g_.Game, p) + ": " +
+                                         access::PileValue(g_.Game, p)));
+    });
+    table_->setFocus();
 
     BuildMenu();
     // Below the table, outside its client area. Its height is fixed to four lines (the turn,
@@ -386,6 +400,7 @@ void frmKorvane::SetCaption(bool ShowTable) {
     if (ShowTable)
         lastResult_.clear();
     UpdateStatus();
+    keys_->Follow();
     table_->update();
 }
 
@@ -437,6 +452,7 @@ void frmKorvane::ApplyLayout(const layout::Size& client) {
         else if (G.GameState == State::Playing || G.GameState == State::PlayedOn)
             picDrag_->move(PilePosition(Pile::Open(G.CurrentPlayer)));
     }
+    keys_->Follow();
 }
 
 void frmKorvane::NotEnoughResolution() {
@@ -548,6 +564,7 @@ void frmKorvane::PaintForm() {
     // The card in hand comes from the record alone: a table opened over another game keeps
     // nothing of it, and a game saved with a turned card opens with that card in hand.
     ForgetHand();
+    keys_->Forget();
     const GameInfo& G = g_.Game;
     const uint8_t c = G.CurrentPlayer;
     const bool turned = G.GameState == State::Turned;
@@ -564,6 +581,7 @@ void frmKorvane::PaintForm() {
         PaintSuit(i, false);
     if (!turned)
         SetCurrentPlayer(true, false);
+    keys_->TurnShown();
 }
 
 void frmKorvane::SetCurrentPlayer(bool SetDrag, bool Inverse) {
@@ -572,6 +590,7 @@ void frmKorvane::SetCurrentPlayer(bool SetDrag, bool Inverse) {
     if (!SeatShown(c))
         return;
     UpdateStatus();
+    keys_->TurnShown();
     if (G.GameState == State::Turned) {
         PaintOpenDeck(c, false);
         return;
@@ -617,6 +636,7 @@ void frmKorvane::SwapSuitPlaces(uint8_t a, uint8_t b) {
     picSuit_[b]->move(at);
     std::swap(suitSlot_[a], suitSlot_[b]);
     PaintSuit(a, false);
+    keys_->PilesSwapped(a, b);
 }
 
 void frmKorvane::HidePlayerFrames() {
@@ -882,6 +902,9 @@ bool frmKorvane::eventFilter(QObject* watched, QEvent* event) {
         Form_Resize();
         return false;
     }
+    if (watched == table_ && event->type() == QEvent::KeyPress &&
+        keys_->KeyPress(*static_cast<QKeyEvent*>(event)))
+        return true;
     if (watched == picDrag_) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -944,6 +967,20 @@ void frmKorvane::picDrag_MouseUp() {
     ExplanationSeen(g_.Game.CurrentPlayer);
     if (rules_)
         rules_->HumanDrop(OverLap());
+}
+
+void frmKorvane::picDrag_KeyDrop(Pile to) {
+    ExplanationSeen(g_.Game.CurrentPlayer);
+    if (rules_)
+        rules_->HumanChoose(to);
+}
+
+Pile frmKorvane::FocusedPile() const {
+    return keys_->Focused();
+}
+
+QWidget* frmKorvane::FocusFrame() const {
+    return keys_->Frame();
 }
 
 Pile frmKorvane::OverLap() const {

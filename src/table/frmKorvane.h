@@ -25,6 +25,7 @@ class CardLibrary;
 class GameRules;
 class PictureBox;
 class SavedGameCommands;
+class TableKeys;
 class mdlGlobal;
 
 class frmKorvane : public QMainWindow, public TableDisplay {
@@ -108,6 +109,12 @@ public:
     uint8_t DragCode() const { return dragCode_; }
     // The pile drawn with the drop highlight, or None.
     Pile HighlightedPile() const { return highlighted_; }
+    // ---- The keyboard ----
+    // The pile the focus frame is on, or None.
+    Pile FocusedPile() const;
+    // The focus frame, hidden until the first key the table takes.
+    QWidget* FocusFrame() const;
+
     // The clock flights and the tip wait by; tests give one that runs ahead to fly at once.
     void SetFlightClock(TickSource ticks) { flightClock_ = std::move(ticks); }
 
@@ -126,6 +133,10 @@ public:
     QAction* mnGameIndex = nullptr;
     QAction* mnHelpAbout = nullptr;
 
+signals:
+    // The focus frame went to another pile (FocusedPile), or off the table.
+    void FocusMoved();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -135,6 +146,8 @@ protected:
     virtual bool PlayAgainBox(const std::string& message);
 
 private:
+    friend class TableKeys;
+
     void Form_Load();
     void BuildMenu();
     void BuildViewMenu();
@@ -168,6 +181,8 @@ private:
     void picDrag_MouseDown(QPointF pos);
     void picDrag_MouseMove(QPointF pos);
     void picDrag_MouseUp();
+    // Enter or Space on a pile: the card in hand goes there, or tries to.
+    void picDrag_KeyDrop(Pile to);
 
     void Highlight(Pile pile, bool on);
     // Notes the highlight a pile was just drawn with.
@@ -203,6 +218,7 @@ private:
     std::array<PictureBox*, layout::SuitPiles> picSuit_{};
     PictureBox* picDrag_ = nullptr;
     QLabel* lblStatus_ = nullptr;
+    TableKeys* keys_ = nullptr;
 
     // Which of the four places in the band each suit pile picture occupies.
     std::array<int, layout::SuitPiles> suitSlot_{0, 1, 2, 3};

@@ -1,5 +1,6 @@
 // Playing at the table with the keyboard alone, offscreen over the real rules.
 #include "Cards.h"
+#include "TestWindow.h"
 #include "cards/mdlCardAPI.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
@@ -12,32 +13,14 @@
 
 #include <functional>
 #include <memory>
-#include <utility>
 #include <vector>
 
 using namespace korvane;
 using test::Card;
 using test::Put;
+using test::TestWindow;
 
 namespace {
-
-class TestWindow : public frmKorvane {
-public:
-    using frmKorvane::frmKorvane;
-    std::function<void()> duringFlight;
-    std::vector<Pile> flights;
-    bool AnimateMove(uint8_t toPly) override {
-        flights.push_back(Pile::FromCode(toPly, 8));
-        if (auto once = std::exchange(duringFlight, nullptr))
-            once();
-        return frmKorvane::AnimateMove(toPly);
-    }
-    Seating AskPlayers() override {
-        GameInfo chosen = Rules()->Game();
-        test::SeatPlayers(chosen, 3, {0, 1, 2});
-        return Seating::FromDialog(chosen, true);
-    }
-};
 
 // Three people at the table, flights that do not wait. Player 0 holds `inHand` on his open pile,
 // over the 7 of spades and the 8 of spades on his closed pile; player 1 shows a 6 of diamonds,
@@ -54,6 +37,7 @@ struct Rig {
         exposed = QTest::qWaitForWindowExposed(w.get());
         g.Game.MoveSpeed = {0, 0};
         w->SetFlightClock([now = uint32_t{0}]() mutable { return now += 1000; });
+        w->players = [](GameInfo& G) { test::SeatPlayers(G, 3, {0, 1, 2}); };
         w->mnGameNew->trigger();
         GameInfo& G = g.Game;
         G.SuitDeck = {};

@@ -1,5 +1,6 @@
 // The table window over the real rules and card library, offscreen.
 #include "Cards.h"
+#include "TestWindow.h"
 #include "cards/PictureBox.h"
 #include "cards/mdlCardAPI.h"
 #include "dialogs/frmDeck.h"
@@ -29,44 +30,9 @@
 using namespace korvane;
 using test::Card;
 using test::Put;
+using test::TestWindow;
 
 namespace {
-
-// The window with the players dialog answered by the test.
-class TestWindow : public frmKorvane {
-public:
-    using frmKorvane::frmKorvane;
-    std::function<void(GameInfo&)> players;
-    std::function<bool(const std::string&)> playAgain;
-    std::function<void()> duringTip;
-    std::function<void()> duringFlight;
-    int notEnoughResolution = 0;
-
-    bool AnimateMove(uint8_t toPly) override {
-        if (duringFlight)
-            duringFlight();
-        return frmKorvane::AnimateMove(toPly);
-    }
-
-    void GiveTip() override {
-        if (duringTip)
-            duringTip();
-        frmKorvane::GiveTip();
-    }
-    Seating AskPlayers() override {
-        GameInfo chosen = Global().Game;
-        if (players)
-            players(chosen);
-        return Seating::FromDialog(chosen, chosen.GameState == State::Dealt);
-    }
-    mdlGlobal& Global() { return Rules()->Global(); }
-
-protected:
-    bool PlayAgainBox(const std::string& message) override {
-        return playAgain ? playAgain(message) : false;
-    }
-    void NotEnoughResolution() override { ++notEnoughResolution; }
-};
 
 struct Rig {
     explicit Rig(uint32_t seed = 7) : g(FixedSeed(seed)) {

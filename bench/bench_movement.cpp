@@ -6,6 +6,7 @@
 // every step and mouse move.
 #include "movement/DragFlight.h"
 #include "movement/DropTarget.h"
+#include "movement/Pause.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -39,7 +40,10 @@ public:
     }
 };
 
+// Arg 1: paced to the screen, as the table flies. Arg 0: each step shown for its own pause
+// alone, as flights were before pacing, for comparison.
 void BM_Flight600(benchmark::State& state) {
+    const bool paced = state.range(0) != 0;
     QWidget table;
     table.resize(800, 600);
     auto* pic = new QWidget(&table);
@@ -49,6 +53,8 @@ void BM_Flight600(benchmark::State& state) {
     QApplication::processEvents();
     PaintCounter frames;
     table.installEventFilter(&frames);
+    PaintCounter cardFrames; // the card's own pixels move with it: it needs no redrawing
+    pic->installEventFilter(&cardFrames);
     const GameInfo game; // step 15, pause 1 ms, straight
     const FlightPlan plan = PlanFlight(0, 100, 600, 100, FlightOptionsFor(game), 800, 600, {});
     const double hz = table.screen() != nullptr ? table.screen()->refreshRate() : 0;
@@ -61,7 +67,12 @@ void BM_Flight600(benchmark::State& state) {
         const float to = 600 - from;
         const auto w0 = std::chrono::steady_clock::now();
         const double c0 = ProcessCpuSeconds();
-        const bool arrived = MoveDragPic(*pic, from, 100, to, 100, game, table.size(), {});
+        const bool arrived =
+            paced ? MoveDragPic(*pic, from, 100, to, 100, game, table.size(), {})
+                  : FlyPlan(
+                        PlanFlight(from, 100, to, 100, FlightOptionsFor(game), 800, 600, {}),
+                        FlightOptionsFor(game).wait, [&](FlightPoint p) { PlaceWidget(*pic, p); },
+                        [](int32_t ms) { return Pause(ms); });
         cpu += ProcessCpuSeconds() - c0;
         wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - w0).count();
         benchmark::DoNotOptimize(arrived);
@@ -77,10 +88,36 @@ void BM_Flight600(benchmark::State& state) {
     state.counters["x_frames"] = perFlightMs / (steps * frameMs);
     state.counters["drawn_per_flight"] = frames.paints / n;
     state.counters["drawn_per_step"] = frames.paints / n / steps;
+    state.counters["card_drawn_per_flight"] = cardFrames.paints / n;
     state.counters["cpu_ms"] = cpu * 1000.0 / n;
     state.counters["cpu_share"] = wall > 0 ? cpu / wall : 0;
 }
-BENCHMARK(BM_Flight600)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+BENCHMARK(BM_Flight600)
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(10);
+
+// The CPU one pause costs, by its length: what the system charges for waking a sleeping
+// program, with nothing drawn. A paced flight sleeps a frame per step, where an unpaced one
+// slept a millisecond.
+void BM_PauseCpu(benchmark::State& state) {
+    const auto ms = static_cast<int32_t>(state.range(0));
+    double cpu = 0;
+    for (auto _ : state) {
+        const double c0 = ProcessCpuSeconds();
+        benchmark::DoNotOptimize(Pause(ms));
+        cpu += ProcessCpuSeconds() - c0;
+    }
+    state.counters["cpu_us"] = cpu * 1e6 / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_PauseCpu)
+    ->Arg(1)
+    ->Arg(18)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(200);
 
 void BM_PlanFlight(benchmark::State& state) {
     FlightOptions o;

@@ -1,5 +1,7 @@
 #include "movement/FramePacing.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
@@ -22,11 +24,13 @@ int32_t FrameMs(double hz) {
 FlightScreen ScreenOf(QWidget& pic) {
     FlightScreen screen;
     const QPointer<QWidget> guard(&pic);
-    // repaint(), unlike update(), paints now: the move's pending changes with it, then the
-    // window's backing store is flushed, so the position is out before the pause starts.
+    // Moving the card only marks what changed (the strip it uncovered; the card's own pixels
+    // are moved, not redrawn) and posts the window an update request. Delivering that request
+    // now paints exactly those changes and flushes the window, so the position is out before
+    // the pause starts. repaint() would also redraw the whole card on every step.
     screen.present = [guard] {
         if (!guard.isNull()) {
-            guard->repaint();
+            QCoreApplication::sendPostedEvents(guard->window(), QEvent::UpdateRequest);
         }
     };
     if (const QScreen* s = pic.screen()) {

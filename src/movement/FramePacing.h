@@ -30,9 +30,9 @@ struct FlightScreen {
 // so that a screen that misreports cannot make a flight crawl.
 int32_t FrameMs(double hz);
 
-// The screen `pic` is on: present repaints it at once (which draws every pending change of its
-// window and flushes it), the rate is that of the window's QScreen. Safe when `pic` is destroyed
-// before present is called.
+// The screen `pic` is on: present draws every pending change of its window at once and flushes
+// it; the rate is that of the window's QScreen. Safe when `pic` is destroyed before present is
+// called.
 FlightScreen ScreenOf(QWidget& pic);
 
 // The pause after each step of a flight seen on `screen`: presents the position just placed,

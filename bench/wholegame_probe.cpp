@@ -53,7 +53,7 @@ struct Mark {
 class CountingWindow : public frmKorvane {
 public:
     CountingWindow(mdlGlobal& g, CardLibrary& cards, int players)
-        : frmKorvane(g, cards), g_(g), players_(players) {}
+        : frmKorvane(g, cards), players_(players) {}
 
     int moveFlights = 0; // cards played and penalty cards handed over
     int tipFlights = 0;
@@ -61,16 +61,16 @@ public:
     Mark question;
     std::string message;
 
-    void AskPlayers() override {
-        GameInfo& G = g_.Game;
-        G.Player.assign(static_cast<std::size_t>(players_), PlayerInfo{});
-        G.PlayerCount = static_cast<uint8_t>(players_);
+    Seating AskPlayers() override {
+        Seating seating;
+        seating.choice = Seating::Choice::Play;
+        seating.players.assign(static_cast<std::size_t>(players_), PlayerInfo{});
         for (int i = 0; i < players_; ++i) {
-            G.Player[static_cast<std::size_t>(i)].SetName(
-                frmName::DefaultName(i).toLatin1().toStdString());
-            G.Player[static_cast<std::size_t>(i)].Computer = true;
+            PlayerInfo& p = seating.players[static_cast<std::size_t>(i)];
+            p.SetName(frmName::DefaultName(i).toLatin1().toStdString());
+            p.Computer = true;
         }
-        G.GameState = State::Dealt;
+        return seating;
     }
     bool AskPlayAgain(const std::string& text) override {
         question = Mark::Now();
@@ -91,7 +91,6 @@ public:
     }
 
 private:
-    mdlGlobal& g_;
     int players_;
 };
 

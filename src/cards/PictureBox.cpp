@@ -66,6 +66,23 @@ void PictureBox::SetAccessibleValue(const QString& value) {
     accessibleValue_ = value;
     QAccessibleValueChangeEvent event(this, value);
     QAccessible::updateAccessibility(&event);
+    // Linux screen readers get no text value over AT-SPI; the description carries it there.
+    QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&described);
+}
+
+void PictureBox::SetKeyFocus(bool focused) {
+    if (focused == keyFocus_)
+        return;
+    keyFocus_ = focused;
+    QAccessible::State changed;
+    changed.focused = true;
+    QAccessibleStateChangeEvent state(this, changed);
+    QAccessible::updateAccessibility(&state);
+    if (focused) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void PictureBox::paintEvent(QPaintEvent* /*event*/) {

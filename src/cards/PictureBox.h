@@ -34,6 +34,10 @@ public:
     // the widget's accessible name.
     QString AccessibleValue() const { return accessibleValue_; }
     void SetAccessibleValue(const QString& value);
+    // The keyboard's focus, which the table keeps on one picture while the widget with Qt's
+    // focus is the table itself: a screen reader follows it from picture to picture.
+    bool HasKeyFocus() const { return keyFocus_; }
+    void SetKeyFocus(bool focused);
 
 signals:
     // A left-button press and release inside the picture.
@@ -52,6 +56,7 @@ private:
     QColor background_;
     QPixmap image_;
     QString accessibleValue_;
+    bool keyFocus_ = false;
     bool pressed_ = false;
 };
 

@@ -18,15 +18,26 @@ std::string Count(int n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// A card picture reads as its pile's name and, as its value, what lies on it.
+// A card picture reads as its pile's name and, as its value, what lies on it. The value is its
+// description too, the text that AT-SPI carries to Linux screen readers.
 class PictureAccessible : public QAccessibleWidget {
 public:
     explicit PictureAccessible(PictureBox* pic) : QAccessibleWidget(pic, QAccessible::Graphic) {}
     QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value)
-            return static_cast<const PictureBox*>(widget())->AccessibleValue();
+        if (t == QAccessible::Value ||
+            (t == QAccessible::Description && widget()->accessibleDescription().isEmpty()))
+            return picture()->AccessibleValue();
         return QAccessibleWidget::text(t);
     }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.focusable = true;
+        s.focused = picture()->HasKeyFocus();
+        return s;
+    }
+
+private:
+    const PictureBox* picture() const { return static_cast<const PictureBox*>(widget()); }
 };
 
 QAccessibleInterface* PictureFactory(const QString& className, QObject* object) {

@@ -140,6 +140,12 @@ void frmKorvane::Form_Load() {
     // The pile the keyboard reached is said with what lies on it.
     connect(this, &frmKorvane::FocusMoved, this, [this] {
         const Pile p = FocusedPile();
+        for (uint8_t i = 0; i < layout::MaxSeats; ++i) {
+            picCloseDeck_[i]->SetKeyFocus(p == Pile::Closed(i));
+            picOpenDeck_[i]->SetKeyFocus(p == Pile::Open(i));
+        }
+        for (uint8_t s = 0; s < layout::SuitPiles; ++s)
+            picSuit_[s]->SetKeyFocus(p == Pile::Suit(s));
         if (!p.IsNone())
             Announce(QString::fromLatin1(access::PileName(g_.Game, p) + ": " +
                                          access::PileValue(g_.Game, p)));

@@ -1,6 +1,7 @@
 // Playing at the table with the keyboard alone, offscreen over the real rules.
 #include "Cards.h"
 #include "TestWindow.h"
+#include "cards/PictureBox.h"
 #include "cards/mdlCardAPI.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
@@ -95,6 +96,12 @@ private slots:
         QCOMPARE(
             QAccessible::queryAccessibleInterface(r.w->statusBar())->text(QAccessible::Description),
             QStringLiteral("Player 1's closed pile: 2 cards"));
+        // A Linux screen reader follows the focus from picture to picture, and reads what lies
+        // on a pile from its description: AT-SPI carries no text value.
+        QAccessibleInterface* closed = QAccessible::queryAccessibleInterface(r.w->picCloseDeck(0));
+        QVERIFY(closed->state().focused);
+        QVERIFY(!QAccessible::queryAccessibleInterface(r.w->picCloseDeck(1))->state().focused);
+        QCOMPARE(closed->text(QAccessible::Description), QStringLiteral("2 cards"));
         struct Step {
             Qt::Key key;
             int dx, dy;

@@ -64,6 +64,9 @@ frmName::frmName(mdlGlobal& g, GameInfo& game, QWidget* owner)
         auto* txt = new QLineEdit(fraName_);
         chk->setFont(WindowFont());
         txt->setFont(WindowFont());
+        // Read aloud, "1." says nothing; the name boxes have no label of their own.
+        chk->setAccessibleName(QStringLiteral("Player %1 is a person").arg(i + 1));
+        txt->setAccessibleName(QStringLiteral("Player %1's name").arg(i + 1));
         // Hidden seats keep their place, so the frame does not jump as the count changes.
         for (QWidget* w : {static_cast<QWidget*>(chk), static_cast<QWidget*>(txt)}) {
             QSizePolicy sp = w->sizePolicy();

@@ -1,4 +1,5 @@
 #include "Table.h"
+#include "TableCheck.h"
 
 #include <QTest>
 
@@ -16,25 +17,12 @@ void MistakePosition(Table& t) {
     Put(t.P(2).CloseDeck, {Card(5, 0), Card(5, 1)});
 }
 
-// The game as a file holds it and play goes on from it: piles, player to move, state and a noted
-// mistake (the move finder's marks are worked out afresh before use).
-bool SameGame(const GameInfo& a, const GameInfo& b) {
-    if (a.GameState != b.GameState || a.PlayerCount != b.PlayerCount ||
-        a.CurrentPlayer != b.CurrentPlayer || a.SuitDeck != b.SuitDeck ||
-        bool(a.MistakeMade) != bool(b.MistakeMade))
-        return false;
-    for (std::size_t p = 0; p < a.PlayerCount; ++p)
-        if (a.Player[p].CloseDeck != b.Player[p].CloseDeck ||
-            a.Player[p].OpenDeck != b.Player[p].OpenDeck)
-            return false;
-    return true;
-}
-
-// What a save would hold at each penalty card's flight, and the state the game is in then.
+// What a save would hold at each penalty card's flight and at the end-of-game question, and the
+// state the game is in then.
 struct SavesInFlight {
     explicit SavesInFlight(Table& t) {
         t.view.onCall = [this, &t](const Call& c) {
-            if (c.op != "AnimateMove")
+            if (c.op != "AnimateMove" && c.op != "AskPlayAgain")
                 return;
             saves.push_back(t.rules.SaveableRecord());
             states.push_back(t.G().GameState);
@@ -106,7 +94,7 @@ private slots:
         QCOMPARE(during.states, (std::vector<int>{State::Penalty, State::Penalty}));
         for (const GameInfo& s : during.saves) {
             QCOMPARE(s.GameState, State::Turned);
-            QVERIFY(SameGame(s, t.G()));
+            QCOMPARE(Difference(s, t.G()), std::string());
         }
         QCOMPARE(t.rules.Stats().penalties, 1u);
         QCOMPARE(t.P(0).CloseDeck.Count, 4);
@@ -241,7 +229,7 @@ private slots:
         QCOMPARE(t.G().CurrentPlayer, 1);
         QCOMPARE(during.saves.size(), std::size_t(2));
         for (const GameInfo& s : during.saves) {
-            QVERIFY(SameGame(s, t.G()));
+            QCOMPARE(Difference(s, t.G()), std::string());
             QCOMPARE(s.GameState, State::Playing);
             QCOMPARE(s.Player[0].OpenDeck.Top(), Card(1, 1));
             QCOMPARE(s.Player[0].CloseDeck.Count, 2);
@@ -263,7 +251,7 @@ private slots:
         QCOMPARE(t.rules.Stats().penalties, 1u);
         QCOMPARE(during.saves.size(), std::size_t(2));
         for (const GameInfo& s : during.saves) {
-            QVERIFY(SameGame(s, t.G()));
+            QCOMPARE(Difference(s, t.G()), std::string());
             QCOMPARE(s.GameState, State::PlayedOn);
             QVERIFY(!s.MistakeMade);
         }
@@ -278,16 +266,13 @@ private slots:
         Put(t.P(1).CloseDeck, {Card(7, 1)});
         t.rules.picCloseDeck_Click(0);
 
-        std::vector<GameInfo> saves;
-        t.view.onCall = [&](const Call& c) {
-            if (c.op == "AnimateMove" || c.op == "AskPlayAgain")
-                saves.push_back(t.rules.SaveableRecord());
-        };
+        SavesInFlight during(t);
         QVERIFY(t.rules.TransferCard(10));
         QVERIFY(t.rules.NextPlayer(10));
         QCOMPARE(t.view.Count("AskPlayAgain"), 1);
-        QCOMPARE(saves.size(), std::size_t(2)); // one penalty card's flight, then the question
-        for (const GameInfo& s : saves) {
+        // One penalty card's flight, then the question.
+        QCOMPARE(during.states, (std::vector<int>{State::Penalty, State::NoGame}));
+        for (const GameInfo& s : during.saves) {
             QCOMPARE(s.GameState, State::NoGame);
             QCOMPARE(s.PlayerCount, 0);
         }

@@ -483,49 +483,41 @@ private slots:
     }
 
     // A game saved with a turned card opens with that card in hand over the closed pile, on an
-    // empty table or over a game with another card in hand; a person plays it, a computer plays
-    // it at once. A file with no game opens to an empty table.
+    // empty table or over a game with another card in hand, and a person plays it. A file with
+    // no game opens to an empty table.
     void openedGameHasItsTurnedCardInHand() {
         for (const bool overAGame : {false, true}) {
-            for (const bool computer : {false, true}) {
-                Rig r;
-                if (overAGame) {
-                    r.SetUpThree(Card(12, 3));
-                    Drag(*r.w, QPoint(40, -60), false); // the King is being dragged
-                }
-                GameInfo saved = r.G();
-                saved.PlayerCount = 3;
-                saved.Player.assign(3, PlayerInfo{});
-                saved.SuitDeck = {};
-                // Seat 1's first closed card, the Ace of clubs, is the turned card in hand.
-                for (uint8_t c = 0; c < CardsInPack; ++c) {
-                    CardDeck& d = saved.Player[(c + 1) % 3].CloseDeck;
-                    d.Card[d.Count++] = c;
-                }
-                saved.CurrentPlayer = 1;
-                saved.Player[1].Computer = computer;
-                saved.GameState = State::Turned;
-                saved.MoveSpeed = {0, 0};
-                r.rules->OpenGame(saved);
-                if (computer) {
-                    QCOMPARE(r.G().SuitDeck[0].Top(), Card(0, 0));
-                    continue;
-                }
-                QVERIFY(!r.w->Dragging() && r.w->HighlightedPile().IsNone());
-                QVERIFY(r.w->picDrag()->isVisible());
-                QCOMPARE(r.w->DragCode(), Card(0, 0));
-                const QPoint closed = r.On(r.w->picCloseDeck(1));
-                QCOMPARE(r.w->picDrag()->pos(), closed);
-                Drag(*r.w, r.On(r.w->picSuit(0)) - closed);
-                QCOMPARE(r.G().SuitDeck[0].Top(), Card(0, 0));
-                QCOMPARE(r.rules->Stats().penalties, 0u);
+            Rig r;
+            if (overAGame) {
+                r.SetUpThree(Card(12, 3));
+                Drag(*r.w, QPoint(40, -60), false); // the King is being dragged
             }
+            GameInfo saved = r.G();
+            saved.PlayerCount = 3;
+            saved.Player.assign(3, PlayerInfo{});
+            saved.SuitDeck = {};
+            // Seat 1's first closed card, the Ace of clubs, is the turned card in hand.
+            for (uint8_t c = 0; c < CardsInPack; ++c) {
+                CardDeck& d = saved.Player[(c + 1) % 3].CloseDeck;
+                d.Card[d.Count++] = c;
+            }
+            saved.CurrentPlayer = 1;
+            saved.GameState = State::Turned;
+            saved.MoveSpeed = {0, 0};
+            r.rules->OpenGame(saved);
+            QVERIFY(!r.w->Dragging() && r.w->HighlightedPile().IsNone());
+            QVERIFY(r.w->picDrag()->isVisible());
+            QCOMPARE(r.w->DragCode(), Card(0, 0));
+            const QPoint closed = r.On(r.w->picCloseDeck(1));
+            QCOMPARE(r.w->picDrag()->pos(), closed);
+            Drag(*r.w, r.On(r.w->picSuit(0)) - closed);
+            QCOMPARE(r.G().SuitDeck[0].Top(), Card(0, 0));
+            QCOMPARE(r.rules->Stats().penalties, 0u);
+
+            r.rules->OpenGame(GameInfo{});
+            QVERIFY(r.w->fraSuit()->isHidden() && r.w->picDrag()->isHidden());
+            QVERIFY(r.w->fraPlayer(0)->isHidden());
         }
-        Rig r;
-        r.SetUpThree(Card(6, 0));
-        r.rules->OpenGame(GameInfo{});
-        QVERIFY(r.w->fraSuit()->isHidden() && r.w->picDrag()->isHidden());
-        QVERIFY(r.w->fraPlayer(0)->isHidden());
     }
 
     // A screen reader finds every seat and pile by name and value, and hears each flight and

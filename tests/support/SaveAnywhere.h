@@ -234,11 +234,11 @@ inline Check LevelAt(Moment m, const GameInfo& G) {
 }
 
 // Plays the human turns until the game is over; false when `cap` actions were not enough.
-inline bool PlayOut(GameRules& rules, ScriptedPlayer& player, uint64_t& moves, uint64_t cap,
+inline bool PlayOut(GameRules& rules, ScriptedPlayer& player, uint64_t cap,
                     const std::function<void()>& afterAction) {
     const GameInfo& G = rules.Game();
-    while (G.InProgress()) {
-        if (moves++ >= cap)
+    for (uint64_t actions = 0; G.InProgress(); ++actions) {
+        if (actions >= cap)
             return false;
         if (G.Player[G.CurrentPlayer].Computer)
             rules.picTurn_GotFocus(); // only if a driver stopped early; it never should
@@ -270,8 +270,7 @@ inline void Reopen(const GameInfo& saved, const Options& o, uint32_t seed, const
     rules.SetMoveLimit(o.moveCap);
     check(saved, Check::Between, "the opening");
     rules.OpenGame(saved);
-    uint64_t actions = 0;
-    const bool ended = PlayOut(rules, player, actions, o.moveCap, [&] {
+    const bool ended = PlayOut(rules, player, o.moveCap, [&] {
         check(g.Game, g.Game.InProgress() ? Check::Between : Check::None, "a move");
     });
     f.reopenedMoves += rules.Stats().moves;
@@ -378,8 +377,7 @@ inline void Run(const Options& o, Figures& f) {
     };
 
     rules.mnGameNew_Click();
-    uint64_t moves = 0;
-    const bool ended = detail::PlayOut(rules, player, moves, o.moveCap, [&] {
+    const bool ended = detail::PlayOut(rules, player, o.moveCap, [&] {
         if (g.Game.InProgress())
             check(Check::Between, "the end of an action");
         settle(true);

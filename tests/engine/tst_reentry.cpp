@@ -109,7 +109,6 @@ private slots:
 
     void clicksAndDropsDuringATipAreIgnored() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).OpenDeck, {Card(0, 0)});
         Put(t.P(0).CloseDeck, {Card(7, 1), Card(8, 1)});
         Put(t.P(1).CloseDeck, {Card(9, 1)});
@@ -137,7 +136,6 @@ private slots:
     // game, never a table half cleared.
     void aSaveAtTheEndOfAGameHoldsNoHalfClearedGame() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.G().SuitDeck[0], {Card(0, 0), Card(1, 0)});
         Put(t.P(1).OpenDeck, {Card(5, 2)});
         t.G().LastChance = false;
@@ -154,7 +152,6 @@ private slots:
 
     void aNewGameDuringADropsFlightAbandonsTheDrop() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).OpenDeck, {Card(0, 0)});
         const uint64_t before = t.rules.Epoch();
         t.view.players = [](GameInfo& G) { SeatPlayers(G, 5, {0, 1, 2, 3, 4}); };

@@ -11,7 +11,6 @@ class TestRules : public QObject {
 private slots:
     void suitPilesTakeTheirSuitFromTheAce() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.G().SuitDeck[1], {Card(0, 1), Card(1, 1)});
         Put(t.G().SuitDeck[2],
             {Card(0, 2), Card(1, 2), Card(2, 2), Card(3, 2), Card(4, 2), Card(5, 2), Card(6, 2),
@@ -54,7 +53,6 @@ private slots:
 
     void theTurnedCardIsTheCardInHand() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).OpenDeck, {Card(9, 0)});
         Put(t.P(0).CloseDeck, {Card(0, 3), Card(4, 4 % 4)});
         t.G().GameState = State::Turned;
@@ -102,7 +100,6 @@ private slots:
 
     void transferOfATurnedCardToAnOpponent() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).CloseDeck, {Card(5, 3), Card(9, 9 % 4)});
         Put(t.P(2).OpenDeck, {Card(4, 0)});
         t.G().GameState = State::Turned;
@@ -115,7 +112,6 @@ private slots:
 
     void playingAwayKeepsTheTurn() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).CloseDeck, {Card(0, 1), Card(7, 2)});
         t.G().GameState = State::Turned;
         QVERIFY(t.rules.TransferCard(1));
@@ -148,7 +144,6 @@ private slots:
 
     void theLastCardPassesTheTurn() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).OpenDeck, {Card(0, 0)});
         Put(t.P(1).CloseDeck, {Card(5, 1)});
         Put(t.P(2).CloseDeck, {Card(6, 1)});
@@ -192,7 +187,6 @@ private slots:
 
     void nobodyLostWhenTheLastHolderEmptiesHisHand() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).OpenDeck, {Card(1, 3)});
         Put(t.G().SuitDeck[3], {Card(0, 3)});
         Put(t.G().SuitDeck[0], {Card(0, 0), Card(1, 0)});
@@ -237,7 +231,6 @@ private slots:
 
     void closedPileClickOnAnEmptyPileTurnsTheOpenPileOver() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).OpenDeck, {Card(9, 0), Card(3, 1), Card(12, 2)});
         t.rules.picCloseDeck_Click(0);
         QCOMPARE(t.G().GameState, State::Playing);

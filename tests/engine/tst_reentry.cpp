@@ -63,15 +63,8 @@ private slots:
         Table t(3, {}, 23);
         auto& [g, view, rules] = t;
 
-        // A saved game: three humans, player 2 to move, nobody has played.
-        GameInfo saved;
-        SeatPlayers(saved, 3, {0, 1, 2});
-        for (int c = 0; c < 52; ++c) {
-            CardDeck& d = saved.Player[static_cast<std::size_t>(c % 3)].CloseDeck;
-            d.Card[d.Count++] = static_cast<uint8_t>(c);
-        }
+        GameInfo saved = MidGame(3); // three people
         saved.CurrentPlayer = 2;
-        saved.GameState = State::Playing;
 
         bool opened = false;
         view.onCall = [&](const Call& c) {

@@ -1,7 +1,6 @@
 // Game > Open, Save and Save As over real files, with the file dialog and the message boxes
 // answered by the test.
 #include "RecordingDisplay.h"
-#include "TestGames.h"
 #include "savedgame/SavedGameCommands.h"
 #include "savedgame/SavedGameFile.h"
 
@@ -20,7 +19,7 @@
 #include <sys/resource.h>
 
 using namespace korvane;
-using namespace korvane::testing;
+using namespace korvane::test;
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The saved-game codec: the byte layout, round trips and the records a file may not bring in.
-#include "TestGames.h"
+#include "Cards.h"
 #include "savedgame/SavedGameFile.h"
 
 #include <QTest>
@@ -7,7 +7,7 @@
 #include <functional>
 
 using namespace korvane;
-using namespace korvane::testing;
+using namespace korvane::test;
 
 using Mutation = std::function<void(std::vector<uint8_t>&)>;
 
@@ -20,6 +20,18 @@ constexpr auto PlayerAt = [](std::size_t p) { return 262 + 371 * p; };
 constexpr auto CloseDeckOf = [](std::size_t p) { return PlayerAt(p) + 255; };
 constexpr auto OpenDeckOf = [](std::size_t p) { return PlayerAt(p) + 309; };
 constexpr auto CountOf = [](std::size_t deckAt) { return deckAt + 53; };
+
+// Little-endian stores into a file image: consecutive 16-bit words, or one 32-bit word.
+void Put16(std::vector<uint8_t>& b, std::size_t at, std::initializer_list<int> words) {
+    for (int v : words) {
+        b[at++] = static_cast<uint8_t>(v);
+        b[at++] = static_cast<uint8_t>(static_cast<uint16_t>(v) >> 8);
+    }
+}
+void Put32(std::vector<uint8_t>& b, std::size_t at, int32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+}
 
 } // namespace
 

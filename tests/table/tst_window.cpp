@@ -483,26 +483,19 @@ private slots:
                 r.SetUpThree(Card(12, 3));
                 Drag(*r.w, QPoint(40, -60), false); // the King is being dragged
             }
-            GameInfo saved = r.G();
-            saved.PlayerCount = 3;
-            saved.Player.assign(3, PlayerInfo{});
-            saved.SuitDeck = {};
-            // Seat 1's first closed card, the Ace of clubs, is the turned card in hand.
-            for (uint8_t c = 0; c < CardsInPack; ++c) {
-                CardDeck& d = saved.Player[(c + 1) % 3].CloseDeck;
-                d.Card[d.Count++] = c;
-            }
+            // Seat 1's first closed card, the 3 of diamonds, is the turned card in hand.
+            GameInfo saved = test::MidGame(3);
             saved.CurrentPlayer = 1;
             saved.GameState = State::Turned;
             saved.MoveSpeed = {0, 0};
             r.rules->OpenGame(saved);
             QVERIFY(!r.w->Dragging() && r.w->HighlightedPile().IsNone());
             QVERIFY(r.w->picDrag()->isVisible());
-            QCOMPARE(r.w->DragCode(), Card(0, 0));
+            QCOMPARE(r.w->DragCode(), Card(2, 1));
             const QPoint closed = r.On(r.w->picCloseDeck(1));
             QCOMPARE(r.w->picDrag()->pos(), closed);
-            Drag(*r.w, r.On(r.w->picSuit(0)) - closed);
-            QCOMPARE(r.G().SuitDeck[0].Top(), Card(0, 0));
+            Drag(*r.w, r.On(r.w->picSuit(1)) - closed);
+            QCOMPARE(r.G().SuitDeck[1].Top(), Card(2, 1));
             QCOMPARE(r.rules->Stats().penalties, 0u);
 
             r.rules->OpenGame(GameInfo{});

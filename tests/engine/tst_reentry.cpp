@@ -42,23 +42,6 @@ private slots:
         QVERIFY(!rules.MoveInProgress());
     }
 
-    void newGameCancelledInTheMiddleLetsTheOldGameGoOn() {
-        Table t(3, {}, 22);
-        auto& [g, view, rules] = t;
-        int flights = 0;
-        view.onCall = [&](const Call& c) {
-            if (c.op == "AnimateMove" && ++flights == 3) {
-                view.players = [](GameInfo&) {}; // cancelled during play
-                rules.mnGameNew_Click();
-            }
-        };
-        rules.mnGameNew_Click();
-        // The computers played their game to its end and the table was cleared.
-        QCOMPARE(view.Count("AskPlayAgain"), 1);
-        QCOMPARE(g.Game.GameState, State::NoGame);
-        QVERIFY(flights > 3);
-    }
-
     void openFromInsideAFlightReplacesTheGame() {
         Table t(3, {}, 23);
         auto& [g, view, rules] = t;

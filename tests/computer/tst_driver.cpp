@@ -124,13 +124,10 @@ private slots:
 
     void aSeededGameReplaysMoveForMove() {
         auto play = [](uint32_t seed) {
-            mdlGlobal g(SeedSequence(seed));
-            g.SetDefaults();
-            RecordingDisplay view(g);
-            GameRules rules(g, view);
-            view.defaultPlayers = 6;
-            rules.mnGameNew_Click();
-            return view.log;
+            Table t(3, {}, seed);
+            t.view.defaultPlayers = 6;
+            t.rules.mnGameNew_Click();
+            return t.view.log;
         };
         const auto a = play(77);
         QVERIFY(a.size() > 100);

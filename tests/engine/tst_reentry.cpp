@@ -42,36 +42,12 @@ private slots:
         QVERIFY(!rules.MoveInProgress());
     }
 
-    void newGameCancelledInTheMiddleLetsTheOldGameGoOn() {
-        Table t(3, {}, 22);
-        auto& [g, view, rules] = t;
-        int flights = 0;
-        view.onCall = [&](const Call& c) {
-            if (c.op == "AnimateMove" && ++flights == 3) {
-                view.players = [](GameInfo&) {}; // cancelled during play
-                rules.mnGameNew_Click();
-            }
-        };
-        rules.mnGameNew_Click();
-        // The computers played their game to its end and the table was cleared.
-        QCOMPARE(view.Count("AskPlayAgain"), 1);
-        QCOMPARE(g.Game.GameState, State::NoGame);
-        QVERIFY(flights > 3);
-    }
-
     void openFromInsideAFlightReplacesTheGame() {
         Table t(3, {}, 23);
         auto& [g, view, rules] = t;
 
-        // A saved game: three humans, player 2 to move, nobody has played.
-        GameInfo saved;
-        SeatPlayers(saved, 3, {0, 1, 2});
-        for (int c = 0; c < 52; ++c) {
-            CardDeck& d = saved.Player[static_cast<std::size_t>(c % 3)].CloseDeck;
-            d.Card[d.Count++] = static_cast<uint8_t>(c);
-        }
+        GameInfo saved = MidGame(3); // three people
         saved.CurrentPlayer = 2;
-        saved.GameState = State::Playing;
 
         bool opened = false;
         view.onCall = [&](const Call& c) {
@@ -109,7 +85,6 @@ private slots:
 
     void clicksAndDropsDuringATipAreIgnored() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).OpenDeck, {Card(0, 0)});
         Put(t.P(0).CloseDeck, {Card(7, 1), Card(8, 1)});
         Put(t.P(1).CloseDeck, {Card(9, 1)});
@@ -137,7 +112,6 @@ private slots:
     // game, never a table half cleared.
     void aSaveAtTheEndOfAGameHoldsNoHalfClearedGame() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.G().SuitDeck[0], {Card(0, 0), Card(1, 0)});
         Put(t.P(1).OpenDeck, {Card(5, 2)});
         t.G().LastChance = false;
@@ -154,7 +128,6 @@ private slots:
 
     void aNewGameDuringADropsFlightAbandonsTheDrop() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).OpenDeck, {Card(0, 0)});
         const uint64_t before = t.rules.Epoch();
         t.view.players = [](GameInfo& G) { SeatPlayers(G, 5, {0, 1, 2, 3, 4}); };

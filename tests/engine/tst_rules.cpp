@@ -1,7 +1,7 @@
 #include "Table.h"
 
 #include <QTest>
-#include <set>
+#include <map>
 
 using namespace korvane;
 using namespace korvane::test;
@@ -11,7 +11,6 @@ class TestRules : public QObject {
 private slots:
     void suitPilesTakeTheirSuitFromTheAce() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.G().SuitDeck[1], {Card(0, 1), Card(1, 1)});
         Put(t.G().SuitDeck[2],
             {Card(0, 2), Card(1, 2), Card(2, 2), Card(3, 2), Card(4, 2), Card(5, 2), Card(6, 2),
@@ -54,7 +53,6 @@ private slots:
 
     void theTurnedCardIsTheCardInHand() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).OpenDeck, {Card(9, 0)});
         Put(t.P(0).CloseDeck, {Card(0, 3), Card(4, 4 % 4)});
         t.G().GameState = State::Turned;
@@ -102,7 +100,6 @@ private slots:
 
     void transferOfATurnedCardToAnOpponent() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).CloseDeck, {Card(5, 3), Card(9, 9 % 4)});
         Put(t.P(2).OpenDeck, {Card(4, 0)});
         t.G().GameState = State::Turned;
@@ -115,7 +112,6 @@ private slots:
 
     void playingAwayKeepsTheTurn() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).CloseDeck, {Card(0, 1), Card(7, 2)});
         t.G().GameState = State::Turned;
         QVERIFY(t.rules.TransferCard(1));
@@ -148,7 +144,6 @@ private slots:
 
     void theLastCardPassesTheTurn() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).OpenDeck, {Card(0, 0)});
         Put(t.P(1).CloseDeck, {Card(5, 1)});
         Put(t.P(2).CloseDeck, {Card(6, 1)});
@@ -157,49 +152,41 @@ private slots:
         QCOMPARE(t.G().CurrentPlayer, 1);
     }
 
-    void theLastChanceGivesTheLastHolderOneMoreTurn() {
-        Table t;
-        t.G().LastChance = true;
-        t.G().CurrentPlayer = 1;
-        Put(t.P(1).OpenDeck, {Card(0, 0)});
-        Put(t.P(2).CloseDeck, {Card(5, 1), Card(8, 2)});
-        QVERIFY(t.rules.TransferCard(0));
-        QVERIFY(t.rules.NextPlayer(0));
-        QCOMPARE(t.G().CurrentPlayer, 2);
-        QCOMPARE(t.G().GameState, State::Playing);
-        QCOMPARE(t.view.Count("AskPlayAgain"), 0);
-
-        // When he passes the turn in turn, the game ends with him the loser.
-        t.G().GameState = State::Turned;
-        QVERIFY(t.rules.TransferCard(12));
-        QVERIFY(t.rules.NextPlayer(12));
-        QCOMPARE(t.view.messages, std::vector<std::string>{"Player 3 lost this game."});
-    }
-
-    void withoutTheLastChanceTheGameEndsAtOnce() {
-        Table t;
-        t.G().LastChance = false;
-        t.G().CurrentPlayer = 1;
-        Put(t.P(1).OpenDeck, {Card(0, 0)});
-        Put(t.P(2).CloseDeck, {Card(5, 1), Card(8, 2)});
-        t.P(2).Lost = 1;
-        t.view.playAgain = {true};
-        QVERIFY(t.rules.TransferCard(0));
-        QVERIFY(t.rules.NextPlayer(0));
-        QCOMPARE(t.view.messages, std::vector<std::string>{"Player 3 lost this game."});
-        // Played again: same players, tallies kept and counted, a new deal under way.
-        QCOMPARE(t.P(2).Lost, 2);
-        QCOMPARE(t.G().PlayerCount, 3);
-        QCOMPARE(t.G().GameState, State::Playing);
-        int cards = 0;
-        for (int p = 0; p < 3; ++p)
-            cards += t.P(p).CloseDeck.Count;
-        QCOMPARE(cards, 52);
+    // The last holder of cards gets one more turn with the last chance, and loses when he passes
+    // it; without, the game ends at once. Played again: same players, tallies kept and counted,
+    // a new deal under way.
+    void theEndWithAndWithoutTheLastChance() {
+        for (const bool lastChance : {true, false}) {
+            Table t;
+            t.G().LastChance = lastChance;
+            t.G().CurrentPlayer = 1;
+            Put(t.P(1).OpenDeck, {Card(0, 0)});
+            Put(t.P(2).CloseDeck, {Card(5, 1), Card(8, 2)});
+            t.P(2).Lost = 1;
+            t.view.playAgain = {true};
+            QVERIFY(t.rules.TransferCard(0));
+            QVERIFY(t.rules.NextPlayer(0));
+            if (lastChance) {
+                QCOMPARE(t.G().CurrentPlayer, 2);
+                QCOMPARE(t.G().GameState, State::Playing);
+                QCOMPARE(t.view.Count("AskPlayAgain"), 0);
+                t.G().GameState = State::Turned;
+                QVERIFY(t.rules.TransferCard(12));
+                QVERIFY(t.rules.NextPlayer(12));
+            }
+            QCOMPARE(t.view.messages, std::vector<std::string>{"Player 3 lost this game."});
+            QCOMPARE(t.P(2).Lost, 2);
+            QCOMPARE(t.G().PlayerCount, 3);
+            QCOMPARE(t.G().GameState, State::Playing);
+            int cards = 0;
+            for (int p = 0; p < 3; ++p)
+                cards += t.P(p).CloseDeck.Count;
+            QCOMPARE(cards, 52);
+        }
     }
 
     void nobodyLostWhenTheLastHolderEmptiesHisHand() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).OpenDeck, {Card(1, 3)});
         Put(t.G().SuitDeck[3], {Card(0, 3)});
         Put(t.G().SuitDeck[0], {Card(0, 0), Card(1, 0)});
@@ -209,30 +196,16 @@ private slots:
         for (int p = 0; p < 3; ++p)
             QCOMPARE(t.P(p).Lost, 0);
         QCOMPARE(t.view.Count("HidePlayerFrames"), 1);
-        // "No": the card show flies each card of the suit piles, then the table is cleared.
-        const auto show = t.view.Calls("CardShowFlight");
-        QCOMPARE(show.size(), std::size_t(4));
-        std::multiset<int> flown;
-        for (const Call& c : show)
-            flown.insert(c.args[1]);
-        QCOMPARE(flown, (std::multiset<int>{Card(0, 0), Card(1, 0), Card(0, 3), Card(1, 3)}));
+        // "No": the card show flies each card of the suit piles, each pile's top first, then the
+        // table is cleared.
+        std::map<int, std::vector<int>> flown; // by suit pile
+        for (const Call& c : t.view.Calls("CardShowFlight"))
+            flown[c.args[0]].push_back(c.args[1]);
+        QCOMPARE(flown, (std::map<int, std::vector<int>>{{0, {Card(1, 0), Card(0, 0)}},
+                                                         {3, {Card(1, 3), Card(0, 3)}}}));
         QCOMPARE(t.G().PlayerCount, 0);
         QCOMPARE(t.G().GameState, State::NoGame);
         QCOMPARE(t.view.Calls("SetCaption").back().args, std::vector<int>{0});
-    }
-
-    void theCardShowTakesTopCardsFirst() {
-        Table t;
-        t.G().CurrentPlayer = 0;
-        Put(t.G().SuitDeck[1], {Card(0, 1), Card(1, 1), Card(2, 1)});
-        Put(t.P(1).OpenDeck, {Card(3, 3)});
-        t.rules.NextPlayer(10); // player 0 holds nothing; only player 1 does
-        t.G().LastChance = false;
-        t.rules.NextPlayer(11);
-        std::vector<int> suit1;
-        for (const Call& c : t.view.Calls("CardShowFlight"))
-            suit1.push_back(c.args[1]);
-        QCOMPARE(suit1, (std::vector<int>{Card(2, 1), Card(1, 1), Card(0, 1)}));
     }
 
     void closedPileClickTurnsACard() {
@@ -248,15 +221,16 @@ private slots:
         t.view.Clear();
         t.rules.picCloseDeck_Click(1);
         QVERIFY(t.view.log.empty());
-        // Nor does a click on another player's pile.
+        // Nor does a click on another player's pile, nor one on a computer's when it is his turn.
         t.G().GameState = State::Playing;
         t.rules.picCloseDeck_Click(2);
+        t.P(1).Computer = true;
+        t.rules.picCloseDeck_Click(1);
         QVERIFY(t.view.log.empty());
     }
 
     void closedPileClickOnAnEmptyPileTurnsTheOpenPileOver() {
         Table t;
-        t.G().CurrentPlayer = 0;
         Put(t.P(0).OpenDeck, {Card(9, 0), Card(3, 1), Card(12, 2)});
         t.rules.picCloseDeck_Click(0);
         QCOMPARE(t.G().GameState, State::Playing);
@@ -264,14 +238,6 @@ private slots:
         QCOMPARE(t.P(0).CloseDeck.Count, 3);
         QCOMPARE(t.P(0).CloseDeck.Card[0], Card(9, 0)); // the first laid is the next to turn
         QCOMPARE(t.view.Calls("SetBusyPointer").back().args, std::vector<int>{0});
-    }
-
-    void computerSeatsAreNotClickedByPeople() {
-        Table t(3, {0});
-        t.G().CurrentPlayer = 1;
-        Put(t.P(1).CloseDeck, {Card(9, 0)});
-        t.rules.picCloseDeck_Click(1);
-        QCOMPARE(t.G().GameState, State::Playing);
     }
 };
 

@@ -38,4 +38,28 @@ inline void SeatPlayers(GameInfo& G, int n, std::vector<int> humans = {}) {
     G.GameState = State::Dealt;
 }
 
+// A game in progress: the Ace and Two of suit 1 on their pile, the other cards dealt round the
+// table onto the closed piles, and each player's first two cards turned onto his open pile.
+inline GameInfo MidGame(uint8_t players) {
+    GameInfo g;
+    g.PlayerCount = players;
+    g.GameState = State::Playing;
+    g.DeckBack = 60;
+    g.Player.resize(players);
+    for (uint8_t p = 0; p < players; ++p)
+        g.Player[p].SetName("Player " + std::to_string(p + 1));
+    g.SuitDeck[1].Card[0] = 1;
+    g.SuitDeck[1].Card[1] = 5;
+    g.SuitDeck[1].Count = 2;
+    for (uint8_t c = 0, seat = 0; c < CardsInPack; ++c)
+        if (c != 1 && c != 5) {
+            CardDeck& d = g.Player[seat++ % players].CloseDeck;
+            d.Card[d.Count++] = c;
+        }
+    for (PlayerInfo& p : g.Player)
+        for (int i = 0; i < 2; ++i)
+            MoveFirstCard(p.CloseDeck, p.OpenDeck);
+    return g;
+}
+
 } // namespace korvane::test

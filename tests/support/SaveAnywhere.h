@@ -1,19 +1,15 @@
 // "A save at any moment reopens into a game the rules can finish", as a property to run.
 //
 // Seeded games with human seats are played by a scripted player who now and then makes
-// mistake 1 (turning a card while the card in hand could be played) and mistake 2 (laying the
-// turned card on his own open pile though it could go elsewhere). At the display calls that may
-// run the event loop (every one, or for a smaller budget one in n of each kind) the game is saved
-// as the Save command saves it (SaveableRecord, EncodeGame, DecodeGame, which must accept the
-// file), and each file is opened into a fresh game that the same kind of player plays to its
-// end, the table checked after every move.
+// mistake 1 and mistake 2. At the display calls that may run the event loop (every one, or for a
+// smaller budget one in n of each kind) the game is saved as the Save command saves it, and each
+// file is opened into a fresh game that the same kind of player plays to its end, the table
+// checked after every move.
 //
-// A save made between moves must hold the game as it stands. A save made during a penalty must
-// hold the game as it stands once the running move is complete: for a penalty after a
-// closed-pile click, when the hand-over has ended; for one charged on the transfer of a turned
-// card, when the turn has passed, the player goes on with state 2, or the game is over (then no
-// game). The rules mark the first of those points by putting the card in hand for the player to
-// move (SetCurrentPlayer) or by the end-of-game question.
+// A save made between moves must hold the game as it stands; one made during a penalty, the game
+// once the running move is complete (GameRules::SaveableRecord tells which). The rules mark that
+// point by putting the card in hand for the player to move (SetCurrentPlayer) or by the
+// end-of-game question.
 //
 // Header only, shared by tests/savedgame/tst_saveanywhere.cpp and bench/bench_saveanywhere.cpp:
 // the benchmarks build without the tests' support library.
@@ -35,6 +31,7 @@ namespace korvane::saveanywhere {
 
 using korvane::test::Check;
 using korvane::test::CheckTable;
+using korvane::test::Difference;
 
 // The moment a save is made at: the display call running, and what the game was doing.
 enum class Moment : uint8_t {
@@ -66,87 +63,54 @@ inline const char* MomentName(Moment m) {
     return names[static_cast<std::size_t>(m)];
 }
 
-// ---- The checks ----
-
-// Where `got` differs from `expected` in what a player can see or the rules use (the move
-// finder's marks are worked out afresh before every use, so they are left out); "" for nowhere.
-inline std::string Difference(const GameInfo& got, const GameInfo& expected) {
-    if (got.GameState != expected.GameState || got.PlayerCount != expected.PlayerCount)
-        return "state " + std::to_string(got.GameState) + " or player count";
-    if (got.PlayerCount == 0)
-        return {};
-    if (got.CurrentPlayer != expected.CurrentPlayer)
-        return "player to move";
-    if (got.SuitDeck != expected.SuitDeck || bool(got.MistakeMade) != bool(expected.MistakeMade))
-        return "suit piles or noted mistake";
-    for (std::size_t p = 0; p < got.PlayerCount; ++p) {
-        const PlayerInfo& a = got.Player[p];
-        const PlayerInfo& b = expected.Player[p];
-        if (a.CloseDeck != b.CloseDeck || a.OpenDeck != b.OpenDeck ||
-            bool(a.Computer) != bool(b.Computer) || a.Lost != b.Lost)
-            return "seat " + std::to_string(p);
-    }
-    return {};
-}
-
 // ---- The display ----
 
-// Shows nothing; tells the harness about every call that may run the event loop.
+// Shows nothing; tells the harness about every call that may run the event loop, as the moment
+// it is. Every flight is told as a computer's: only the harness knows a drop's or a penalty's.
 class ScriptDisplay : public SilentDisplay {
 public:
-    enum class Op : uint8_t {
-        AnimateMove,
-        GiveTip,
-        CardShowFlight,
-        AskPlayers,
-        AskPlayAgain,
-        Switch
-    };
-    explicit ScriptDisplay(mdlGlobal& global) : SilentDisplay(global), g_(global) {}
+    using SilentDisplay::SilentDisplay;
 
     // Runs inside each call that may run the event loop, as a menu command would.
-    std::function<void(Op)> onLoopCall;
+    std::function<void(Moment)> onLoopCall;
     // Runs when the rules put the card in hand for the player to move: a move has ended, or a
     // penalty has been handed over.
     std::function<void()> onSetCurrentPlayer;
-    // The players dialog: writes the seats into the record (state Dealt).
-    std::function<void(GameInfo&)> seatPlayers;
+    std::array<bool, MaxSavedPlayers> human{}; // the seats the players dialog gives a person
     std::function<bool()> playAgain;
-    bool asked = false; // the end-of-game question came
 
     void SetCurrentPlayer(bool, bool) override {
         if (onSetCurrentPlayer)
             onSetCurrentPlayer();
     }
     bool AnimateMove(uint8_t toPly) override {
-        Loop(Op::AnimateMove);
+        Loop(Moment::ComputerFlight);
         return toPly != Target::None;
     }
-    void GiveTip() override { Loop(Op::GiveTip); }
-    void CardShowFlight(uint8_t, uint8_t) override { Loop(Op::CardShowFlight); }
+    void GiveTip() override { Loop(Moment::Tip); }
+    void CardShowFlight(uint8_t, uint8_t) override { Loop(Moment::CardShow); }
     Seating AskPlayers() override {
-        Loop(Op::AskPlayers);
-        GameInfo chosen = g_.Game;
-        if (seatPlayers)
-            seatPlayers(chosen);
-        return Seating::FromDialog(chosen, chosen.GameState == State::Dealt);
+        Loop(Moment::PlayersQuestion);
+        Seating s = SilentDisplay::AskPlayers();
+        for (std::size_t p = 0; p < s.players.size(); ++p)
+            s.players[p].Computer = !human[p];
+        return s;
     }
-    bool AskPlayAgain(const std::string&) override {
-        asked = true;
-        Loop(Op::AskPlayAgain);
+    bool AskPlayAgain(const std::string& message) override {
+        SilentDisplay::AskPlayAgain(message);
+        Loop(Moment::EndQuestion);
         return playAgain && playAgain();
     }
     Answer AskSwitchMode(uint8_t, bool) override {
-        Loop(Op::Switch);
+        Loop(Moment::SwitchQuestion);
         return Answer::No; // the seats stay as they are
     }
 
 private:
-    void Loop(Op op) {
+    void Loop(Moment m) {
         if (onLoopCall)
-            onLoopCall(op);
+            onLoopCall(m);
     }
-    mdlGlobal& g_;
 };
 
 // ---- The scripted player ----
@@ -162,24 +126,6 @@ public:
     Action last = Action::None; // while it runs and after
     bool flying = false;        // the window's flight of a drop is under way
 
-    // The piles that take `card` from the player to move, as the window's drop target allows.
-    static std::vector<uint8_t> Targets(const GameInfo& G, uint8_t card) {
-        std::vector<uint8_t> t;
-        if (card >= CardsInPack)
-            return t;
-        for (uint8_t s = 0; s < 4; ++s) {
-            const CardDeck& d = G.SuitDeck[s];
-            if ((d.Empty() && card == s) || (!d.Empty() && card == d.Top() + 4))
-                t.push_back(s);
-        }
-        for (uint8_t p = 0; p < G.PlayerCount; ++p) {
-            const CardDeck& open = G.Player[p].OpenDeck;
-            if (p != G.CurrentPlayer && !open.Empty() && Rank(open.Top()) == Rank(card) - 1)
-                t.push_back(static_cast<uint8_t>(Target::FirstOpen + p));
-        }
-        return t;
-    }
-
     // One action of the human whose turn it is. In percent: a double click on another seat's
     // label; mistake 1 and mistake 2 of their chances; a drop where no pile takes the card; the
     // open pile's top dropped back onto it.
@@ -187,27 +133,31 @@ public:
         constexpr int DblClick = 1, Mistake1 = 12, Mistake2 = 20, Nowhere = 3, SamePlace = 3;
         const GameInfo& G = rules.Game();
         const uint8_t c = G.CurrentPlayer;
-        const auto own = static_cast<uint8_t>(Target::FirstOpen + c);
         if (Chance(DblClick)) {
             last = Action::Switch;
             rules.lblPlayer_DblClick(
                 static_cast<uint8_t>((c + 1 + Pick(G.PlayerCount - 1)) % G.PlayerCount));
             return;
         }
-        const uint8_t hand = G.CardInHand();
-        const std::vector<uint8_t> targets = Targets(G, hand);
+        // The piles other than his own that take the card in hand.
+        std::vector<Pile> targets;
+        for (uint8_t s = 0; s < SuitPiles; ++s)
+            if (PileTakes(G, Pile::Suit(s)))
+                targets.push_back(Pile::Suit(s));
+        for (uint8_t p = 0; p < G.PlayerCount; ++p)
+            if (p != c && PileTakes(G, Pile::Open(p)))
+                targets.push_back(Pile::Open(p));
+        const bool holding = G.CardInHand() != NoCard;
         if (G.GameState == State::Turned) {
-            uint8_t t = own;
+            Pile t = Pile::Open(c);
             if (!targets.empty() && !Chance(Mistake2))
                 t = targets[Pick(targets.size())];
-            return Drop(rules, Chance(Nowhere) ? Target::None : t);
+            return Drop(rules, Chance(Nowhere) ? Pile::None() : t);
         }
-        if (hand != NoCard && Chance(SamePlace))
-            return Drop(rules, own);
-        if (hand != NoCard && !targets.empty() && !Chance(Mistake1)) {
-            const uint8_t t = Chance(Nowhere) ? Target::None : targets[Pick(targets.size())];
-            return Drop(rules, t);
-        }
+        if (holding && Chance(SamePlace))
+            return Drop(rules, Pile::Open(c));
+        if (holding && !targets.empty() && !Chance(Mistake1))
+            return Drop(rules, Chance(Nowhere) ? Pile::None() : targets[Pick(targets.size())]);
         last = Action::Click; // nothing to play, or mistake 1
         rules.picCloseDeck_Click(c);
     }
@@ -215,10 +165,10 @@ public:
 private:
     // What the window does when a card is let go. The first flight that follows is the drop's
     // own (the harness clears `flying` when it sees it).
-    void Drop(GameRules& rules, uint8_t t) {
+    void Drop(GameRules& rules, Pile to) {
         last = Action::Drop;
         flying = true;
-        rules.HumanDrop(Pile::FromCode(t, rules.Game().PlayerCount));
+        rules.HumanDrop(to);
         flying = false;
     }
     bool Chance(int percent) { return static_cast<int>(rng_() % 100) < percent; }
@@ -275,20 +225,20 @@ struct Figures {
 
 namespace detail {
 
-inline Check LevelAt(ScriptDisplay::Op op, const GameInfo& G) {
-    if (op == ScriptDisplay::Op::CardShowFlight)
+inline Check LevelAt(Moment m, const GameInfo& G) {
+    if (m == Moment::CardShow)
         return Check::None;
-    if (op == ScriptDisplay::Op::AskPlayAgain || op == ScriptDisplay::Op::AskPlayers)
+    if (m == Moment::EndQuestion || m == Moment::PlayersQuestion)
         return Check::Cards;
     return G.GameState == State::Penalty ? Check::Cards : Check::Between;
 }
 
 // Plays the human turns until the game is over; false when `cap` actions were not enough.
-inline bool PlayOut(GameRules& rules, ScriptedPlayer& player, uint64_t& moves, uint64_t cap,
+inline bool PlayOut(GameRules& rules, ScriptedPlayer& player, uint64_t cap,
                     const std::function<void()>& afterAction) {
     const GameInfo& G = rules.Game();
-    while (G.InProgress()) {
-        if (moves++ >= cap)
+    for (uint64_t actions = 0; G.InProgress(); ++actions) {
+        if (actions >= cap)
             return false;
         if (G.Player[G.CurrentPlayer].Computer)
             rules.picTurn_GotFocus(); // only if a driver stopped early; it never should
@@ -316,18 +266,15 @@ inline void Reopen(const GameInfo& saved, const Options& o, uint32_t seed, const
         if (std::string why = CheckTable(G, level); failed.empty() && !why.empty())
             failed = "reopened from " + where + ", at " + at + ": " + why;
     };
-    view.onLoopCall = [&](ScriptDisplay::Op op) {
-        check(g.Game, LevelAt(op, g.Game), "a display call");
-    };
+    view.onLoopCall = [&](Moment m) { check(g.Game, LevelAt(m, g.Game), "a display call"); };
     rules.SetMoveLimit(o.moveCap);
     check(saved, Check::Between, "the opening");
     rules.OpenGame(saved);
-    uint64_t actions = 0;
-    const bool ended = PlayOut(rules, player, actions, o.moveCap, [&] {
+    const bool ended = PlayOut(rules, player, o.moveCap, [&] {
         check(g.Game, g.Game.InProgress() ? Check::Between : Check::None, "a move");
     });
     f.reopenedMoves += rules.Stats().moves;
-    if (!ended || !view.asked || g.Game.InProgress())
+    if (!ended || !view.finished || g.Game.InProgress())
         f.failures.push_back("reopened from " + where + ": play did not reach an end");
     else if (!failed.empty())
         f.failures.push_back(failed);
@@ -346,15 +293,8 @@ inline void Run(const Options& o, Figures& f) {
     g.Game.KorvanePerTurn = o.perTurn;
     g.Game.LastChance = o.lastChance;
     ScriptDisplay view(g);
-    view.seatPlayers = [&o](GameInfo& G) {
-        G.PlayerCount = o.players;
-        G.Player.assign(o.players, PlayerInfo{});
-        for (std::size_t p = 0; p < o.players; ++p) {
-            G.Player[p].SetName("Seat " + std::to_string(p + 1));
-            G.Player[p].Computer = !o.human[p];
-        }
-        G.GameState = State::Dealt;
-    };
+    view.players = o.players;
+    view.human = o.human;
     int rounds = 0;
     view.playAgain = [&] { return rounds++ < o.extraRounds; };
     GameRules rules(g, view);
@@ -403,26 +343,21 @@ inline void Run(const Options& o, Figures& f) {
 
     std::array<uint64_t, MomentCount> seen{};
     uint32_t reopenSeed = o.seed * 7919u;
-    view.onLoopCall = [&](ScriptDisplay::Op op) {
-        using Op = ScriptDisplay::Op;
+    view.onLoopCall = [&](Moment m) {
         const GameInfo& G = g.Game;
         const bool penalty = G.GameState == State::Penalty;
-        Moment m = op == Op::GiveTip          ? Moment::Tip
-                   : op == Op::CardShowFlight ? Moment::CardShow
-                   : op == Op::AskPlayers     ? Moment::PlayersQuestion
-                   : op == Op::AskPlayAgain   ? Moment::EndQuestion
-                   : op == Op::Switch         ? Moment::SwitchQuestion
-                   : !penalty ? (player.flying ? Moment::HumanDrop : Moment::ComputerFlight)
-                   : player.last == ScriptedPlayer::Action::Click ? Moment::PenaltyMistake1
-                   : G.KorvanePerTurn                             ? Moment::PenaltyCharge
-                                                                  : Moment::PenaltyMistake2;
-        if (op == Op::AnimateMove)
+        const bool frequent =
+            m == Moment::ComputerFlight || m == Moment::Tip || m == Moment::CardShow;
+        if (m == Moment::ComputerFlight) { // which flight it is
+            m = !penalty ? (player.flying ? Moment::HumanDrop : Moment::ComputerFlight)
+                : player.last == ScriptedPlayer::Action::Click ? Moment::PenaltyMistake1
+                : G.KorvanePerTurn                             ? Moment::PenaltyCharge
+                                                               : Moment::PenaltyMistake2;
             player.flying = false;
-        check(detail::LevelAt(op, G), MomentName(m));
+        }
+        check(detail::LevelAt(m, G), MomentName(m));
         settle(true);
         const auto mi = static_cast<std::size_t>(m);
-        const bool frequent =
-            op == Op::AnimateMove || op == Op::GiveTip || op == Op::CardShowFlight;
         const uint32_t every = penalty ? o.everyPenalty : frequent ? o.every : 1;
         if ((seen[mi]++ + o.seed) % every != 0)
             return;
@@ -442,13 +377,12 @@ inline void Run(const Options& o, Figures& f) {
     };
 
     rules.mnGameNew_Click();
-    uint64_t moves = 0;
-    const bool ended = detail::PlayOut(rules, player, moves, o.moveCap, [&] {
+    const bool ended = detail::PlayOut(rules, player, o.moveCap, [&] {
         if (g.Game.InProgress())
             check(Check::Between, "the end of an action");
         settle(true);
     });
-    if (!ended || !view.asked)
+    if (!ended || !view.finished)
         fail(": the game saved from did not reach an end");
 }
 

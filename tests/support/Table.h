@@ -1,5 +1,5 @@
 // A table for rule tests: a game record, a recording display and the rules over them, with
-// positions laid out by hand.
+// positions laid out by hand. Play is open, with player 0 to move and every pile empty.
 #pragma once
 
 #include "RecordingDisplay.h"

@@ -1,5 +1,6 @@
 // The table's invariants, shared by the whole-game tests: every card once, piles with nothing
-// beyond their counts, suit piles in order and, between moves, a player to move who can move.
+// beyond their counts, suit piles in order and, between moves, a player to move who can move;
+// and what tells two games apart for a save.
 #pragma once
 
 #include "engine/GameRecord.h"
@@ -60,6 +61,27 @@ inline std::string CheckTable(const GameInfo& G, Check level) {
         return "the player to move does not exist or holds no cards";
     if (s == State::Turned && G.Player[G.CurrentPlayer].CloseDeck.Empty())
         return "a turned card in hand but none on the closed pile";
+    return {};
+}
+
+// Where `got` differs from `expected` in what a player can see or the rules use (the move
+// finder's marks are worked out afresh before every use, so they are left out); "" for nowhere.
+inline std::string Difference(const GameInfo& got, const GameInfo& expected) {
+    if (got.GameState != expected.GameState || got.PlayerCount != expected.PlayerCount)
+        return "state " + std::to_string(got.GameState) + " or player count";
+    if (got.PlayerCount == 0)
+        return {};
+    if (got.CurrentPlayer != expected.CurrentPlayer)
+        return "player to move";
+    if (got.SuitDeck != expected.SuitDeck || bool(got.MistakeMade) != bool(expected.MistakeMade))
+        return "suit piles or noted mistake";
+    for (std::size_t p = 0; p < got.PlayerCount; ++p) {
+        const PlayerInfo& a = got.Player[p];
+        const PlayerInfo& b = expected.Player[p];
+        if (a.CloseDeck != b.CloseDeck || a.OpenDeck != b.OpenDeck ||
+            bool(a.Computer) != bool(b.Computer) || a.Lost != b.Lost)
+            return "seat " + std::to_string(p);
+    }
     return {};
 }
 

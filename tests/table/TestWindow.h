@@ -1,11 +1,19 @@
-// The table window with its questions answered by the test and hooks into its flights, for the
-// window's tests.
+// The table window with its questions answered by the test and hooks into its flights, and a rig
+// that shows it offscreen over the real rules and card library, for the window's tests.
 #pragma once
 
+#include "Cards.h"
+#include "cards/PictureBox.h"
+#include "cards/mdlCardAPI.h"
 #include "engine/GameRules.h"
+#include "engine/mdlGlobal.h"
 #include "table/frmKorvane.h"
 
+#include <QTest>
+
+#include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,6 +56,61 @@ protected:
         return playAgain ? playAgain(message) : false;
     }
     void NotEnoughResolution() override { ++notEnoughResolution; }
+};
+
+struct Rig {
+    explicit Rig(uint32_t seed = 7) : g(FixedSeed(seed)) {
+        g.SetDefaults();
+        g.Game.DeckBack = FirstBack;
+        ready = cards.cdtInit(g.CardWidth, g.CardHeight);
+        w = std::make_unique<TestWindow>(g, cards);
+        rules = std::make_unique<GameRules>(g, *w);
+        w->SetRules(rules.get());
+        w->show();
+        exposed = QTest::qWaitForWindowExposed(w.get());
+    }
+    ~Rig() { w->SetRules(nullptr); }
+
+    // A new game through the menu, with flights that do not wait: not even for the screen.
+    void NewGame(int n, std::vector<int> computers = {}) {
+        std::vector<int> humans;
+        for (int i = 0; i < n; ++i)
+            if (std::find(computers.begin(), computers.end(), i) == computers.end())
+                humans.push_back(i);
+        w->players = [n, humans](GameInfo& G) { SeatPlayers(G, n, humans); };
+        g.Game.MoveSpeed = {0, 0};
+        w->SetFlightClock([now = uint32_t{0}]() mutable { return now += 1000; });
+        w->mnGameNew->trigger();
+    }
+    // Three people; player 0 to move with `inHand` on top of his open pile over a 3 of spades,
+    // the Jack and Queen of spades on his closed pile. Player 1's open pile shows a 6 of
+    // diamonds over the King of spades, player 2's a 5 of hearts over the 10 of spades.
+    void SetUpThree(uint8_t inHand) {
+        NewGame(3);
+        G().SuitDeck = {};
+        Put(P(0).OpenDeck, {Card(2, 3), inHand});
+        Put(P(0).CloseDeck, {Card(10, 3), Card(11, 3)});
+        for (int i : {1, 2}) {
+            Put(P(i).OpenDeck, {Card(6 - i, i)});
+            Put(P(i).CloseDeck, {Card(i == 1 ? 12 : 9, 3)});
+        }
+        G().CurrentPlayer = 0;
+        G().GameState = State::Playing;
+        G().ShowTip = false;
+        w->PaintForm();
+    }
+    GameInfo& G() { return g.Game; }
+    PlayerInfo& P(int i) { return g.Game.Player[static_cast<std::size_t>(i)]; }
+    // Where a pile picture lies on the table.
+    QPoint On(QWidget* pic) const { return pic->mapTo(w->Table(), QPoint(0, 0)); }
+    QPoint Open(int i) const { return On(w->picOpenDeck(i)); }
+
+    mdlGlobal g;
+    CardLibrary cards;
+    bool ready = false;
+    bool exposed = false;
+    std::unique_ptr<TestWindow> w;
+    std::unique_ptr<GameRules> rules;
 };
 
 } // namespace korvane::test

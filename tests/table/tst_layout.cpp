@@ -1,4 +1,5 @@
 // The table's layout and the choice of what each pile shows, without widgets.
+#include "Cards.h"
 #include "table/TableLayout.h"
 #include "table/TablePaint.h"
 
@@ -6,6 +7,7 @@
 
 using namespace korvane;
 using namespace korvane::layout;
+using test::Put;
 
 namespace {
 
@@ -19,11 +21,6 @@ GameInfo Table(int players) {
     g.Player.resize(8);
     g.GameState = State::Playing;
     return g;
-}
-
-void Put(CardDeck& d, std::initializer_list<uint8_t> cards) {
-    for (uint8_t c : cards)
-        d.Card[d.Count++] = c;
 }
 
 } // namespace
@@ -168,7 +165,7 @@ private slots:
         g.CurrentPlayer = 1;
         QCOMPARE(paint::CloseDeckCode(g, 2, holding), uint8_t{57});
         g.CurrentPlayer = 2;
-        Put(g.Player[2].CloseDeck, {30});
+        Put(g.Player[2].CloseDeck, {22, 30});
         QCOMPARE(paint::CloseDeckCode(g, 2, holding), uint8_t{57});
     }
 };

@@ -1,8 +1,9 @@
 // The start-up sequence: the screen check, the countdown and the ways the start window closes.
-#include "DialogTest.h"
 #include "dialogs/StartUp.h"
 
 #include <QtTest/qtestspontaneevent.h>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace korvane;
 

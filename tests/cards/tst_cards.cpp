@@ -259,21 +259,16 @@ private slots:
 
     // A shown picture outlives the library; a new start draws the same cards afresh.
     void pictureKeepsItsImageAcrossTerm() {
-        QWidget window;
-        window.resize(200, 200);
-        auto* box = new PictureBox(&window);
-        box->setGeometry(10, 10, 71, 96);
-        box->setBackground(Table);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        DrawCard(*lib_, box, 0, 0, 44, false);
-        const QImage drawn = Pixels(box->image());
+        box_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box_.get()));
+        DrawCard(*lib_, box_.get(), 0, 0, 44, false);
+        const QImage drawn = Pixels(box_->image());
         lib_->cdtTerm();
-        window.hide();
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        box->repaint();
-        QCOMPARE(Pixels(window.grab(QRect(10, 10, 71, 96))), drawn);
+        box_->hide();
+        box_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box_.get()));
+        box_->repaint();
+        QCOMPARE(Pixels(box_->grab()), drawn);
 
         DrawCard(*lib_, box_.get(), 0, 0, 44, false);
         QVERIFY(Filled(Pixels(box_->image()), Table));

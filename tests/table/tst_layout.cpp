@@ -47,14 +47,9 @@ private slots:
         QTest::addColumn<int>("n");
         QTest::addColumn<int>("top");
         QTest::addColumn<int>("minWidth");
-        for (auto [n, top, w] : {std::array{0, 0, 8},
-                                 {2, 1, 182},
-                                 {3, 2, 356},
-                                 {4, 2, 356},
-                                 {5, 3, 530},
-                                 {6, 3, 530},
-                                 {7, 4, 704},
-                                 {8, 4, 704}})
+        const int rows[][3] = {{0, 0, 8},   {2, 1, 182}, {3, 2, 356}, {4, 2, 356},
+                               {5, 3, 530}, {6, 3, 530}, {7, 4, 704}, {8, 4, 704}};
+        for (const auto& [n, top, w] : rows)
             QTest::addRow("%d", n) << n << top << w;
     }
     void seatSplit() {

@@ -66,21 +66,9 @@ private slots:
         box_->setBackground(Table);
     }
 
-    void undrawableCodesLeaveTheCardBlank() {
-        for (int code : {52, 66, 69, 200, 255}) {
-            for (bool inverse : {false, true}) {
-                DrawCard(*lib_, box_.get(), 0, 0, 12, false);
-                QVERIFY(!Filled(Pixels(box_->image()), Table));
-                const int rendered = lib_->RenderCount();
-                DrawCard(*lib_, box_.get(), 0, 0, static_cast<uint8_t>(code), inverse);
-                QVERIFY2(Filled(Pixels(box_->image()), Table), qPrintable(QString::number(code)));
-                QCOMPARE(lib_->RenderCount(), rendered);
-            }
-        }
-    }
-
     // The mode follows the code and Inverse, the highlight is never the plain image, and the
-    // hatched place takes the picture's background.
+    // hatched place takes the picture's background. Codes with no image clear the picture and
+    // render nothing.
     void drawCardChoosesTheMode() {
         const int cases[][3] = {{0, false, 0},  {51, false, 0}, {37, true, 2},
                                 {53, false, 1}, {53, true, 2},  {54, false, 1},
@@ -91,6 +79,15 @@ private slots:
             const QImage drawn = Pixels(box_->image());
             QCOMPARE(drawn, Composite(*lib_, code, mode, colour));
             QVERIFY(drawn != Composite(*lib_, code, mode == 2 ? 1 : 2, colour));
+        }
+        for (int code : {52, 66, 69, 200, 255}) {
+            for (bool inverse : {false, true}) {
+                DrawCard(*lib_, box_.get(), 0, 0, 12, false);
+                const int rendered = lib_->RenderCount();
+                DrawCard(*lib_, box_.get(), 0, 0, static_cast<uint8_t>(code), inverse);
+                QVERIFY2(Filled(Pixels(box_->image()), Table), qPrintable(QString::number(code)));
+                QCOMPARE(lib_->RenderCount(), rendered);
+            }
         }
     }
 
@@ -219,6 +216,28 @@ private slots:
         QVERIFY(prepared.Image(60, 1, Qt::white, dpr).isNull());
     }
 
+    // Under a screen scale factor (set by the environment of the hidpi runs) a card picture
+    // stores and shows its image at the screen's own scale: the card rendered afresh at the
+    // device size, not a scaled-up image of the plain card.
+    void cardPictureAtScreenScale() {
+        box_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box_.get()));
+        const qreal dpr = box_->devicePixelRatioF();
+        QCOMPARE(dpr > 1.0, qEnvironmentVariableIsSet("QT_SCALE_FACTOR"));
+        DrawCard(*lib_, box_.get(), 0, 0, 38, false);
+        const QSize device = QSize(71, 96) * dpr;
+        QImage expected(device, QImage::Format_RGB32);
+        expected.fill(Table);
+        QPainter p(&expected);
+        p.drawImage(0, 0, lib_->Image(38, 0, Qt::white, 1.0, device).toImage());
+        p.end();
+        expected.setDevicePixelRatio(dpr);
+        const QImage stored = box_->image().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(stored, expected);
+        box_->repaint();
+        QCOMPARE(box_->grab().toImage().convertToFormat(QImage::Format_RGB32), stored);
+    }
+
     void positionsRoundHalfToEven() {
         box_->resize(80, 100);
         auto at = [&](float x, float y) {
@@ -240,21 +259,16 @@ private slots:
 
     // A shown picture outlives the library; a new start draws the same cards afresh.
     void pictureKeepsItsImageAcrossTerm() {
-        QWidget window;
-        window.resize(200, 200);
-        auto* box = new PictureBox(&window);
-        box->setGeometry(10, 10, 71, 96);
-        box->setBackground(Table);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        DrawCard(*lib_, box, 0, 0, 44, false);
-        const QImage drawn = Pixels(box->image());
+        box_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box_.get()));
+        DrawCard(*lib_, box_.get(), 0, 0, 44, false);
+        const QImage drawn = Pixels(box_->image());
         lib_->cdtTerm();
-        window.hide();
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        box->repaint();
-        QCOMPARE(Pixels(window.grab(QRect(10, 10, 71, 96))), drawn);
+        box_->hide();
+        box_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box_.get()));
+        box_->repaint();
+        QCOMPARE(Pixels(box_->grab()), drawn);
 
         DrawCard(*lib_, box_.get(), 0, 0, 44, false);
         QVERIFY(Filled(Pixels(box_->image()), Table));

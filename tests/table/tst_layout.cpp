@@ -28,37 +28,28 @@ GameInfo Table(int players) {
 class TestLayout : public QObject {
     Q_OBJECT
 private slots:
+    // Top row: label above the piles; bottom row: below them.
     void panelFigures() {
         const PanelLayout top = SizeFrames(true, Card, L);
-        const PanelLayout bottom = SizeFrames(false, Card, L);
+        QCOMPARE(top.label, (Rect{8, 8, 2 * 71 + 8, L}));
+        QCOMPARE(top.closed, (Rect{8, 8 + L + 8, 71, 96}));
+        QCOMPARE(top.open, (Rect{8 + 71 + 8, 8 + L + 8, 71, 96}));
         QCOMPARE(top.panel, Panel);
+        const PanelLayout bottom = SizeFrames(false, Card, L);
+        QCOMPARE(bottom.closed, (Rect{8, 8, 71, 96}));
+        QCOMPARE(bottom.open, (Rect{8 + 71 + 8, 8, 71, 96}));
+        QCOMPARE(bottom.label, (Rect{8, 8 + 96 + 8, 2 * 71 + 8, L}));
         QCOMPARE(bottom.panel, Panel);
         QCOMPARE(SuitBandHeight(Card), 112);
-        QCOMPARE(top.closed.x, 8);
-        QCOMPARE(top.open.x, top.closed.Right() + 8);
-        QCOMPARE(top.open.Right() + 8, top.panel.w);
-        QCOMPARE(top.label.w, 2 * 71 + 8);
-        // Top row: label above the piles; bottom row: below them.
-        QCOMPARE(top.label.y, 8);
-        QCOMPARE(top.closed.y, 8 + L + 8);
-        QCOMPARE(top.closed.Bottom() + 8, top.panel.h);
-        QCOMPARE(bottom.open.y, 8);
-        QCOMPARE(bottom.label.y, bottom.closed.Bottom() + 8);
-        QCOMPARE(bottom.label.Bottom() + 8, bottom.panel.h);
     }
 
     void seatSplit_data() {
         QTest::addColumn<int>("n");
         QTest::addColumn<int>("top");
         QTest::addColumn<int>("minWidth");
-        for (auto [n, top, w] : {std::array{0, 0, 8},
-                                 {2, 1, 182},
-                                 {3, 2, 356},
-                                 {4, 2, 356},
-                                 {5, 3, 530},
-                                 {6, 3, 530},
-                                 {7, 4, 704},
-                                 {8, 4, 704}})
+        const int rows[][3] = {{0, 0, 8},   {2, 1, 182}, {3, 2, 356}, {4, 2, 356},
+                               {5, 3, 530}, {6, 3, 530}, {7, 4, 704}, {8, 4, 704}};
+        for (const auto& [n, top, w] : rows)
             QTest::addRow("%d", n) << n << top << w;
     }
     void seatSplit() {

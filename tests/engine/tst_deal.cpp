@@ -97,24 +97,19 @@ private slots:
         rules.mnGameNew_Click();
         QCOMPARE(g.Game.PlayerCount, 0);
         QCOMPARE(g.Game.GameState, State::NoGame);
-        QCOMPARE(view.Calls("SetCaption").size(), std::size_t(1));
-        QCOMPARE(view.Calls("SetCaption").front().args, std::vector<int>{0});
+        QCOMPARE(view.Calls("SetCaption"), (std::vector<Call>{{"SetCaption", {0}}}));
         QCOMPARE(view.Count("PaintForm"), 0);
     }
 
     void newGameCancelledDuringAGameChangesNothing() {
-        Table t(3, {}, 4);
+        Table t;
         auto& [g, view, rules] = t;
-        view.players = [](GameInfo& G) { SeatPlayers(G, 3, {0, 1, 2}); };
-        rules.mnGameNew_Click();
-        const GameInfo before = g.Game;
+        g.Game = MidGame(3);
         const uint64_t epoch = rules.Epoch();
-
         view.players = [](GameInfo&) {}; // the dialog cancelled during play writes nothing
-        view.Clear();
         rules.mnGameNew_Click();
         // The game is left alone: it keeps its epoch, so a move under way would go on.
-        QCOMPARE(Difference(g.Game, before), std::string());
+        QCOMPARE(Difference(g.Game, MidGame(3)), std::string());
         QCOMPARE(rules.Epoch(), epoch);
         QCOMPARE(view.Count("PaintForm"), 0);
         QCOMPARE(view.Count("SetCaption"), 0);

@@ -150,7 +150,6 @@ private slots:
         row("current player beyond the table", [](auto& b) { b[CurrentPlayerAt] = 3; });
         row("state 128", [](auto& b) { b[GameStateAt] = State::Penalty; });
         row("state 254, play never opened", [](auto& b) { b[GameStateAt] = State::Dealt; });
-        row("state 3", [](auto& b) { b[GameStateAt] = 3; });
         row("no game, players seated", [](auto& b) { b[GameStateAt] = State::NoGame; });
         row("pile count 53", [](auto& b) { b[CountOf(CloseDeckOf(0))] = 53; });
         row("empty slot below the count", [](auto& b) { b[CloseDeckOf(1) + 3] = EmptySlot; });

@@ -48,11 +48,9 @@ private slots:
             QCOMPARE(t.view.log.size(), replacedAt);
             QVERIFY(!t.rules.MoveInProgress());
             QCOMPARE(t.rules.Stats().moves, 0u);
-            if (c.what == New) { // dealt to four people, and nobody has played
+            if (c.what == New) { // dealt to four people
                 QCOMPARE(t.G().PlayerCount, 4);
                 QCOMPARE(CheckTable(t.G(), Check::Between), std::string());
-                for (const PlayerInfo& p : t.G().Player)
-                    QVERIFY(p.OpenDeck.Empty());
             } else if (c.what == Open) {
                 QCOMPARE(Difference(t.G(), saved), std::string());
             } else { // nothing starts after the window has closed

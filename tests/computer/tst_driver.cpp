@@ -1,4 +1,5 @@
 #include "Table.h"
+#include "TableCheck.h"
 
 #include <QTest>
 
@@ -29,11 +30,9 @@ private slots:
         QCOMPARE(t.P(1).OpenDeck.Count, 1);
         QCOMPARE(t.P(2).OpenDeck.Count, 1);
         // The human's card flew to his pile first, then each computer's to its own.
-        const auto flights = t.view.Calls("AnimateMove");
-        QCOMPARE(flights.size(), std::size_t(3));
-        QCOMPARE(flights[0].args, std::vector<int>{10});
-        QCOMPARE(flights[1].args, std::vector<int>{11});
-        QCOMPARE(flights[2].args, std::vector<int>{12});
+        QCOMPARE(t.view.Calls("AnimateMove"),
+                 (std::vector<Call>{
+                     {"AnimateMove", {10}}, {"AnimateMove", {11}}, {"AnimateMove", {12}}}));
         // The tip is for the human alone, once his turn has come.
         QCOMPARE(t.view.Count("GiveTip"), 1);
         QCOMPARE(t.view.log.back().op, std::string("GiveTip"));
@@ -96,10 +95,10 @@ private slots:
         Put(t.P(0).CloseDeck, {Card(11, 0)});
         t.rules.picTurn_GotFocus();
         QCOMPARE(t.G().SuitDeck[3].Count, 2);
-        const auto flights = t.view.Calls("AnimateMove");
-        QCOMPARE(flights[0].args, std::vector<int>{3});
-        QCOMPARE(flights[1].args, std::vector<int>{3});
-        QCOMPARE(flights[2].args, std::vector<int>{12}); // the turned Jack to its own pile
+        // The Ace, then the Two, then the turned Jack to its own pile.
+        QCOMPARE(
+            t.view.Calls("AnimateMove"),
+            (std::vector<Call>{{"AnimateMove", {3}}, {"AnimateMove", {3}}, {"AnimateMove", {12}}}));
     }
 
     void itChoosesEveryLegalPlaceAlike() {
@@ -126,10 +125,12 @@ private slots:
         auto play = [](uint32_t seed) {
             Table t(3, {}, seed);
             t.view.defaultPlayers = 6;
+            t.rules.SetMoveLimit(100000); // a game that would never end stops, and fails below
             t.rules.mnGameNew_Click();
             return t.view.log;
         };
         const auto a = play(77);
+        QCOMPARE(std::count(a.begin(), a.end(), Call{"AskPlayAgain", {}}), 1);
         QVERIFY(a.size() > 100);
         QVERIFY(a == play(77));
         QVERIFY(a != play(78));
@@ -142,25 +143,51 @@ private slots:
         t.rules.lblPlayer_DblClick(1);
         QCOMPARE(t.view.Count("AskSwitchMode"), 0);
 
-        t.view.switchAnswer = TableDisplay::Answer::Yes;
-        t.rules.lblPlayer_DblClick(0);
-        QCOMPARE(t.view.Calls("AskSwitchMode").back().args, (std::vector<int>{0, 1}));
-        QVERIFY(t.P(0).Computer);
-
-        t.view.switchAnswer = TableDisplay::Answer::No;
-        t.rules.lblPlayer_DblClick(0);
-        QCOMPARE(t.view.Calls("AskSwitchMode").back().args, (std::vector<int>{0, 0}));
-        QVERIFY(t.P(0).Computer);
-
-        t.view.switchAnswer = TableDisplay::Answer::Cancel;
-        t.rules.lblPlayer_DblClick(2);
-        QVERIFY(t.P(2).Computer);
-        t.view.switchAnswer = TableDisplay::Answer::Yes;
-        t.rules.lblPlayer_DblClick(2);
-        QVERIFY(!t.P(2).Computer);
+        using enum TableDisplay::Answer;
+        const struct {
+            int seat;
+            TableDisplay::Answer answer;
+            int toComputer; // what the question offers
+            bool computer;  // after the answer
+        } steps[] = {{0, Yes, 1, true}, {0, No, 0, true}, {2, Cancel, 0, true}, {2, Yes, 0, false}};
+        for (const auto& s : steps) {
+            t.view.switchAnswer = s.answer;
+            t.rules.lblPlayer_DblClick(s.seat);
+            QCOMPARE(t.view.Calls("AskSwitchMode").back().args,
+                     (std::vector<int>{s.seat, s.toComputer}));
+            QCOMPARE(bool(t.P(s.seat).Computer), s.computer);
+        }
 
         t.rules.lblPlayer_DblClick(7); // no such seat
         QCOMPARE(t.view.Count("AskSwitchMode"), 4);
+    }
+
+    // Hundreds of seeded all-computer games, with the table's invariants checked after every move.
+    void manySeededGamesKeepEveryInvariant() {
+        for (uint32_t seed = 1; seed <= 540; ++seed) {
+            Table t(3, {}, seed);
+            t.G().TotalKorvane = static_cast<uint8_t>(1 + seed % 3);
+            t.G().KorvanePerTurn = seed % 2 == 0;
+            t.G().LastChance = seed % 5 != 0;
+            t.view.defaultPlayers = static_cast<int>(3 + seed % 6);
+            // Checked whenever a card has just changed piles (each transfer ends by hiding the
+            // drag picture) and before every flight.
+            std::string failure;
+            t.view.onCall = [&](const Call& c) {
+                if (failure.empty() && (c.op == "HideDragPic" || c.op == "AnimateMove"))
+                    failure = CheckTable(t.G(), Check::Cards);
+            };
+            t.rules.SetMoveLimit(100000);
+
+            t.rules.mnGameNew_Click();
+            QVERIFY2(failure.empty(),
+                     qPrintable(QString("seed %1: %2").arg(seed).arg(failure.c_str())));
+            QVERIFY2(t.view.Count("AskPlayAgain") == 1,
+                     qPrintable(QString("seed %1 did not finish").arg(seed)));
+            // The computer never overlooks a move, so it is never penalised.
+            QCOMPARE(t.rules.Stats().penalties, 0u);
+            QCOMPARE(t.G().GameState, State::NoGame);
+        }
     }
 
     void aDamagedPositionDoesNotHangTheDriver() {

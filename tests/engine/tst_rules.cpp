@@ -1,4 +1,5 @@
 #include "Table.h"
+#include "TableCheck.h"
 
 #include <QTest>
 #include <map>
@@ -54,7 +55,7 @@ private slots:
     void theTurnedCardIsTheCardInHand() {
         Table t;
         Put(t.P(0).OpenDeck, {Card(9, 0)});
-        Put(t.P(0).CloseDeck, {Card(0, 3), Card(4, 4 % 4)});
+        Put(t.P(0).CloseDeck, {Card(0, 3), Card(4, 0)});
         t.G().GameState = State::Turned;
         t.g.FindMoves();
         QVERIFY(t.G().SuitCanTake[3]);
@@ -98,9 +99,10 @@ private slots:
         QCOMPARE(t.view.Count("HideDragPic"), 4); // the card in hand goes, moved or not
     }
 
+    // Played away from his own pile, the turned card leaves the mover to go on.
     void transferOfATurnedCardToAnOpponent() {
         Table t;
-        Put(t.P(0).CloseDeck, {Card(5, 3), Card(9, 9 % 4)});
+        Put(t.P(0).CloseDeck, {Card(5, 3), Card(9, 1)});
         Put(t.P(2).OpenDeck, {Card(4, 0)});
         t.G().GameState = State::Turned;
         QVERIFY(t.rules.TransferCard(12));
@@ -108,14 +110,7 @@ private slots:
         QCOMPARE(t.P(0).CloseDeck.Count, 1);
         QCOMPARE(t.P(0).CloseDeck.Card[0], Card(9, 1));
         QCOMPARE(t.view.Calls("PrintLabel").front().args, std::vector<int>{2});
-    }
-
-    void playingAwayKeepsTheTurn() {
-        Table t;
-        Put(t.P(0).CloseDeck, {Card(0, 1), Card(7, 2)});
-        t.G().GameState = State::Turned;
-        QVERIFY(t.rules.TransferCard(1));
-        QVERIFY(!t.rules.NextPlayer(1));
+        QVERIFY(!t.rules.NextPlayer(12));
         QCOMPARE(t.G().GameState, State::PlayedOn);
         QCOMPARE(t.G().CurrentPlayer, 0);
     }
@@ -132,24 +127,17 @@ private slots:
         QCOMPARE(t.G().GameState, State::Playing);
     }
 
-    void theTurnSkipsPlayersWhoAreOut() {
+    // Wherever it went, the mover's last card passes the turn, which skips the players who are
+    // out.
+    void theLastCardPassesTheTurnToTheNextHolder() {
         Table t(5);
         t.G().CurrentPlayer = 1;
-        Put(t.P(1).CloseDeck, {Card(2, 2)});
+        Put(t.P(1).OpenDeck, {Card(0, 0)});
         Put(t.P(4).OpenDeck, {Card(3, 2)});
         Put(t.P(0).CloseDeck, {Card(5, 1)});
-        QVERIFY(t.rules.NextPlayer(11));
-        QCOMPARE(t.G().CurrentPlayer, 4);
-    }
-
-    void theLastCardPassesTheTurn() {
-        Table t;
-        Put(t.P(0).OpenDeck, {Card(0, 0)});
-        Put(t.P(1).CloseDeck, {Card(5, 1)});
-        Put(t.P(2).CloseDeck, {Card(6, 1)});
         QVERIFY(t.rules.TransferCard(0));
         QVERIFY(t.rules.NextPlayer(0));
-        QCOMPARE(t.G().CurrentPlayer, 1);
+        QCOMPARE(t.G().CurrentPlayer, 4);
     }
 
     // The last holder of cards gets one more turn with the last chance, and loses when he passes
@@ -178,10 +166,7 @@ private slots:
             QCOMPARE(t.P(2).Lost, 2);
             QCOMPARE(t.G().PlayerCount, 3);
             QCOMPARE(t.G().GameState, State::Playing);
-            int cards = 0;
-            for (int p = 0; p < 3; ++p)
-                cards += t.P(p).CloseDeck.Count;
-            QCOMPARE(cards, 52);
+            QCOMPARE(CheckTable(t.G(), Check::Between), std::string());
         }
     }
 

@@ -91,39 +91,24 @@ private slots:
         QVERIFY(EncodeGame(g) == b);
     }
 
-    // Everything comes back: the turned card in state 1, every option, padded and cut names,
-    // Lost, a computer to move; and whatever follows the record in a longer file is ignored.
+    // What the hand-written file leaves out: True written as -1 and any other raw value kept as
+    // True, a name cut to its length, and whatever follows the record in a longer file ignored.
     void roundTripKeepsEverything() {
         GameInfo g = MidGame(5);
-        g.GameState = State::Turned;
-        g.CurrentPlayer = 4;
-        g.Player[4].Computer = true;
-        g.Player[2].SetName("  M\xfcller ");
         g.Player[3].SetName(std::string(300, 'x'));
-        g.Player[3].Lost = 123456789;
-        g.Player[2].CanTake = true;
-        g.DeckBack = 65;
-        g.MoveStep = {1, 99};
-        g.MoveSpeed = {0, 109};
-        g.SuitCanTake[2] = true;
-        g.MoveAvailable = g.KorvanePerTurn = g.MistakeMade = true;
-        g.OutlineDrag = g.ShowTip = g.LastChance = false;
-        g.TotalKorvane = 2;
-        g.PathPoints = 99;
-        g.StraightPath = Bool16::FromRaw(0x0100); // kept as read, and True
+        g.KorvanePerTurn = true;
+        g.StraightPath = Bool16::FromRaw(0x0100);
 
         std::vector<uint8_t> bytes = EncodeGame(g);
-        QCOMPARE(bytes[239] & bytes[240], 0xFF); // True is written as -1
+        QCOMPARE(bytes[239] & bytes[240], 0xFF);
         const std::size_t size = bytes.size();
         bytes.resize(3230, 0xAB); // as if a longer game had been saved here before
         const LoadResult r = DecodeGame(bytes);
         QVERIFY2(r, r.reason.c_str());
         bytes.resize(size);
         QVERIFY(EncodeGame(*r.game) == bytes);
-        QCOMPARE(r.game->CardInHand(), g.CardInHand());
-        QVERIFY(r.game->StraightPath && r.game->Player[4].Computer);
-        QCOMPARE(r.game->Player[2].TrimmedName() + '|' + r.game->Player[3].TrimmedName(),
-                 "M\xfcller|" + std::string(255, 'x'));
+        QVERIFY(r.game->StraightPath);
+        QCOMPARE(r.game->Player[3].TrimmedName(), std::string(255, 'x'));
     }
 
     // Games at the edges of what a file may hold are taken in.
@@ -139,10 +124,8 @@ private slots:
         high.PathPoints = 99;
         MoveTopCard(on.Player[3].OpenDeck, on.Player[0].OpenDeck);
         on.GameState = State::PlayedOn;
-        for (const GameInfo& g : {GameInfo{}, ended, low, high, on}) {
-            QCOMPARE(CheckGame(g), std::string());
-            QVERIFY(DecodeGame(EncodeGame(g)));
-        }
+        for (const GameInfo& g : {GameInfo{}, ended, low, high, on})
+            QCOMPARE(DecodeGame(EncodeGame(g)).reason, std::string());
         QCOMPARE(EncodeGame(GameInfo{}).size(), std::size_t{262});
     }
 
@@ -167,7 +150,6 @@ private slots:
         row("current player beyond the table", [](auto& b) { b[CurrentPlayerAt] = 3; });
         row("state 128", [](auto& b) { b[GameStateAt] = State::Penalty; });
         row("state 254, play never opened", [](auto& b) { b[GameStateAt] = State::Dealt; });
-        row("state 3", [](auto& b) { b[GameStateAt] = 3; });
         row("no game, players seated", [](auto& b) { b[GameStateAt] = State::NoGame; });
         row("pile count 53", [](auto& b) { b[CountOf(CloseDeckOf(0))] = 53; });
         row("empty slot below the count", [](auto& b) { b[CloseDeckOf(1) + 3] = EmptySlot; });

@@ -48,9 +48,7 @@ inline GameInfo MidGame(uint8_t players) {
     g.Player.resize(players);
     for (uint8_t p = 0; p < players; ++p)
         g.Player[p].SetName("Player " + std::to_string(p + 1));
-    g.SuitDeck[1].Card[0] = 1;
-    g.SuitDeck[1].Card[1] = 5;
-    g.SuitDeck[1].Count = 2;
+    Put(g.SuitDeck[1], {1, 5});
     for (uint8_t c = 0, seat = 0; c < CardsInPack; ++c)
         if (c != 1 && c != 5) {
             CardDeck& d = g.Player[seat++ % players].CloseDeck;

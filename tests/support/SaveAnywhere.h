@@ -71,26 +71,26 @@ class ScriptDisplay : public SilentDisplay {
 public:
     using SilentDisplay::SilentDisplay;
 
-    // Runs inside each call that may run the event loop, as a menu command would.
+    // Runs inside each call that may run the event loop, as a menu command would; always set.
     std::function<void(Moment)> onLoopCall;
     // Runs when the rules put the card in hand for the player to move: a move has ended, or a
     // penalty has been handed over.
     std::function<void()> onSetCurrentPlayer;
     std::array<bool, MaxSavedPlayers> human{}; // the seats the players dialog gives a person
-    std::function<bool()> playAgain;
+    int playAgain = 0;                         // "play again" is answered Yes this many times
 
     void SetCurrentPlayer(bool, bool) override {
         if (onSetCurrentPlayer)
             onSetCurrentPlayer();
     }
     bool AnimateMove(uint8_t toPly) override {
-        Loop(Moment::ComputerFlight);
+        onLoopCall(Moment::ComputerFlight);
         return toPly != Target::None;
     }
-    void GiveTip() override { Loop(Moment::Tip); }
-    void CardShowFlight(uint8_t, uint8_t) override { Loop(Moment::CardShow); }
+    void GiveTip() override { onLoopCall(Moment::Tip); }
+    void CardShowFlight(uint8_t, uint8_t) override { onLoopCall(Moment::CardShow); }
     Seating AskPlayers() override {
-        Loop(Moment::PlayersQuestion);
+        onLoopCall(Moment::PlayersQuestion);
         Seating s = SilentDisplay::AskPlayers();
         for (std::size_t p = 0; p < s.players.size(); ++p)
             s.players[p].Computer = !human[p];
@@ -98,18 +98,12 @@ public:
     }
     bool AskPlayAgain(const std::string& message) override {
         SilentDisplay::AskPlayAgain(message);
-        Loop(Moment::EndQuestion);
-        return playAgain && playAgain();
+        onLoopCall(Moment::EndQuestion);
+        return playAgain-- > 0;
     }
     Answer AskSwitchMode(uint8_t, bool) override {
-        Loop(Moment::SwitchQuestion);
+        onLoopCall(Moment::SwitchQuestion);
         return Answer::No; // the seats stay as they are
-    }
-
-private:
-    void Loop(Moment m) {
-        if (onLoopCall)
-            onLoopCall(m);
     }
 };
 
@@ -268,7 +262,6 @@ inline void Reopen(const GameInfo& saved, const Options& o, uint32_t seed, const
     };
     view.onLoopCall = [&](Moment m) { check(g.Game, LevelAt(m, g.Game), "a display call"); };
     rules.SetMoveLimit(o.moveCap);
-    check(saved, Check::Between, "the opening");
     rules.OpenGame(saved);
     const bool ended = PlayOut(rules, player, o.moveCap, [&] {
         check(g.Game, g.Game.InProgress() ? Check::Between : Check::None, "a move");
@@ -295,8 +288,7 @@ inline void Run(const Options& o, Figures& f) {
     ScriptDisplay view(g);
     view.players = o.players;
     view.human = o.human;
-    int rounds = 0;
-    view.playAgain = [&] { return rounds++ < o.extraRounds; };
+    view.playAgain = o.extraRounds;
     GameRules rules(g, view);
     ScriptedPlayer player(o.seed);
     const std::string game = "seed " + std::to_string(o.seed);

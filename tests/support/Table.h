@@ -4,8 +4,6 @@
 
 #include "RecordingDisplay.h"
 
-#include <algorithm>
-
 namespace korvane::test {
 
 struct Table {
@@ -13,9 +11,6 @@ struct Table {
                    uint32_t seed = 1)
         : g(SeedSequence(seed)), view(g), rules(g, view) {
         g.SetDefaults();
-        humans.erase(
-            std::remove_if(humans.begin(), humans.end(), [&](int h) { return h >= players; }),
-            humans.end());
         SeatPlayers(g.Game, players, humans);
         G().GameState = State::Playing;
     }

@@ -15,8 +15,6 @@ private slots:
     void everySaveReopensIntoAGameTheRulesFinish() {
         // One flight, drop, tip or card-show call in 25 and one penalty flight in 4 are saved,
         // and every question: about 40 saves a game.
-        // The seeds draw 3..8 seats, both penalty types, one to three penalty cards and the last
-        // chance on and off.
         Figures total;
         for (uint32_t seed = 1; seed <= 12; ++seed)
             Run(DrawOptions(seed, 25, 4), total);

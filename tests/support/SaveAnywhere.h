@@ -1,18 +1,13 @@
 // "A save at any moment reopens into a game the rules can finish", as a property to run.
 //
-// Seeded games with human seats are played by a scripted player who now and then makes
-// mistake 1 and mistake 2. At the display calls that may run the event loop (every one, or for a
-// smaller budget one in n of each kind) the game is saved as the Save command saves it, and each
-// file is opened into a fresh game that the same kind of player plays to its end, the table
-// checked after every move.
+// Seeded games with human seats, played by a scripted player who now and then makes mistake 1
+// and mistake 2, are saved as the Save command saves at the display calls that may run the event
+// loop (all of them, or one in n of each kind), and each file is opened into a fresh game played
+// to its end, the table checked after every move. A save made during a penalty holds the game
+// once the running move is complete (GameRules::SaveableRecord), which the rules mark with
+// SetCurrentPlayer or the end-of-game question; any other save, the game as it stands.
 //
-// A save made between moves must hold the game as it stands; one made during a penalty, the game
-// once the running move is complete (GameRules::SaveableRecord tells which). The rules mark that
-// point by putting the card in hand for the player to move (SetCurrentPlayer) or by the
-// end-of-game question.
-//
-// Header only, shared by tests/savedgame/tst_saveanywhere.cpp and bench/bench_saveanywhere.cpp:
-// the benchmarks build without the tests' support library.
+// Header only: bench/bench_saveanywhere.cpp builds without the tests' support library.
 #pragma once
 
 #include "TableCheck.h"
@@ -29,9 +24,7 @@
 
 namespace korvane::saveanywhere {
 
-using korvane::test::Check;
-using korvane::test::CheckTable;
-using korvane::test::Difference;
+using namespace korvane::test; // Check, CheckTable, Difference
 
 // The moment a save is made at: the display call running, and what the game was doing.
 enum class Moment : uint8_t {

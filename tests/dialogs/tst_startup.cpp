@@ -65,9 +65,8 @@ private slots:
             Harness h;
             h.cardsWork = cardsWork;
             StartUp s(h.g, h.Hooks());
-            h.duringInit = [&] {
-                s.Splash()->Timer_Timer();
-            }; // a second close meanwhile is ignored
+            // A second close meanwhile is ignored.
+            h.duringInit = [&] { s.Splash()->Timer_Timer(); };
             QVERIFY(s.Begin());
             QVERIFY(s.Splash()->Timer()->interval() == 2000 && h.g.CardWidth == 71);
             s.Splash()->Timer()->start(1);

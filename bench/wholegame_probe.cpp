@@ -12,6 +12,7 @@
 #include "dialogs/frmName.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
+#include "table/TableMenu.h"
 #include "table/frmKorvane.h"
 
 #include <QApplication>
@@ -131,7 +132,7 @@ int main(int argc, char* argv[]) {
 
     const GameInfo& G = g.Game;
     const Mark start = Mark::Now();
-    window->mnGameNew->trigger(); // the game and its card show run inside the command
+    window->Menu().mnGameNew->trigger(); // the game and its card show run inside the command
     const Mark end = Mark::Now();
     const bool ended = !window->message.empty() && G.PlayerCount == 0;
 

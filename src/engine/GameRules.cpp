@@ -240,6 +240,14 @@ void GameRules::ApplySeating(const Seating& seating) {
     }
 }
 
+bool GameRules::PersonMayAct() const {
+    const GameInfo& G = Game();
+    const bool playing = G.GameState == State::Playing || G.GameState == State::Turned ||
+                         G.GameState == State::PlayedOn;
+    return !MoveInProgress() && playing && G.PlayerCount > 0 && G.CurrentPlayer < G.Player.size() &&
+           !G.Player[G.CurrentPlayer].Computer;
+}
+
 void GameRules::picCloseDeck_Click(int Index) {
     if (MoveInProgress())
         return;

@@ -92,6 +92,9 @@ public:
     // a flight asked for by the rules should stop at once.
     bool RunningMoveAbandoned() const { return activeEpoch_ != epoch_; }
     bool MoveInProgress() const { return moveDepth_ > 0; }
+    // A person may act now, with the mouse or the keys: a game is being played, no move runs,
+    // and the seat to act is a person's.
+    bool PersonMayAct() const;
 
     // The record as a save made now should hold: the game between moves. During a penalty, the
     // game once the running move is complete (every penalty card handed over, and a move that

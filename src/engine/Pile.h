@@ -55,4 +55,16 @@ struct Pile {
     friend constexpr bool operator==(Pile, Pile) = default;
 };
 
+// The pile the current player's card in hand lies on (GameInfo::CardInHand): his closed pile
+// while a turned card is in hand, else his open pile; None when no game is on the table or the
+// pile is empty.
+inline Pile HandPile(const GameInfo& g) {
+    if (!g.InProgress() || g.CurrentPlayer >= g.Player.size())
+        return Pile::None();
+    const PlayerInfo& p = g.Player[g.CurrentPlayer];
+    if (g.GameState == State::Turned)
+        return p.CloseDeck.Empty() ? Pile::None() : Pile::Closed(g.CurrentPlayer);
+    return p.OpenDeck.Empty() ? Pile::None() : Pile::Open(g.CurrentPlayer);
+}
+
 } // namespace korvane

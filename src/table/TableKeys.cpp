@@ -1,9 +1,5 @@
 #include "table/TableKeys.h"
 
-#include "engine/GameRules.h"
-#include "engine/mdlGlobal.h"
-#include "table/frmKorvane.h"
-
 #include <QKeyEvent>
 #include <QPainter>
 #include <QWidget>
@@ -44,53 +40,46 @@ protected:
 
 } // namespace
 
-TableKeys::TableKeys(frmKorvane& window)
-    : QObject(&window), w_(window), frame_(new FocusFrame(window.Table())) {}
-
-std::vector<Pile> TableKeys::Order() const {
-    std::vector<Pile> order;
-    if (w_.fraSuit()->isHidden())
-        return order;
-    for (int i = 0; i < w_.SeatsShown(); ++i) {
-        if (w_.fraPlayer(i)->isHidden())
-            continue;
-        order.push_back(Pile::Closed(static_cast<uint8_t>(i)));
-        order.push_back(Pile::Open(static_cast<uint8_t>(i)));
-    }
-    for (int place = 0; place < SuitPiles; ++place)
-        for (uint8_t s = 0; s < SuitPiles; ++s)
-            if (w_.suitSlot_[s] == place)
-                order.push_back(Pile::Suit(s));
-    return order;
-}
-
-QRect TableKeys::Rect(Pile pile) const {
-    return {w_.PilePosition(pile), w_.PileSize()};
-}
+TableKeys::TableKeys(KeyTable& table, const GameInfo& game, QWidget& surface)
+    : QObject(&surface), table_(table), game_(game), frame_(new FocusFrame(&surface)) {}
 
 Pile TableKeys::Home() const {
-    const GameInfo& G = w_.g_.Game;
+    const GameInfo& G = game_;
     // A computer's card is not the user's to go back to.
-    if (!G.InProgress() || G.CurrentPlayer >= w_.SeatsShown() || G.Player[G.CurrentPlayer].Computer)
+    if (!G.InProgress() || G.CurrentPlayer >= G.Player.size() || G.Player[G.CurrentPlayer].Computer)
         return Pile::None();
-    const uint8_t c = G.CurrentPlayer;
-    if (G.GameState != State::Turned && !G.Player[c].OpenDeck.Empty())
-        return Pile::Open(c);
-    return Pile::Closed(c);
+    const Pile hand = HandPile(G);
+    return hand.IsNone() ? Pile::Closed(G.CurrentPlayer) : hand;
 }
 
 Pile TableKeys::Toward(int dx, int dy) const {
-    const QPoint from = Rect(focused_).center();
+    const QRect from = table_.PileRect(focused_);
+    const int half = from.height() / 2;
+    const auto rowOffset = [&](Pile p) {
+        return table_.PileRect(p).center().y() - from.center().y();
+    };
+    const auto across = [&](Pile p) { return table_.PileRect(p).center().x() - from.center().x(); };
+    const std::vector<Pile> order = table_.PilesInOrder();
+    // Up or down goes to the nearest row in that direction, never past it.
+    int row = 0;
+    if (dy != 0) {
+        row = std::numeric_limits<int>::max();
+        for (const Pile p : order) {
+            const int off = rowOffset(p) * dy;
+            if (off > half)
+                row = std::min(row, off);
+        }
+        if (row == std::numeric_limits<int>::max())
+            return Pile::None();
+    }
     Pile best = Pile::None();
-    long bestScore = std::numeric_limits<long>::max();
-    for (const Pile p : Order()) {
-        const QPoint v = Rect(p).center() - from;
-        const long along = static_cast<long>(v.x()) * dx + static_cast<long>(v.y()) * dy;
-        const long across =
-            std::labs(static_cast<long>(v.x()) * dy - static_cast<long>(v.y()) * dx);
-        // Straight ahead beats a near pile off to the side.
-        const long score = along + 2 * across;
-        if (p != focused_ && along > 0 && score < bestScore) {
+    int bestScore = std::numeric_limits<int>::max();
+    for (const Pile p : order) {
+        if (std::abs(rowOffset(p) * (dy == 0 ? 1 : dy) - row) > half || p == focused_)
+            continue;
+        // Along a row: the next pile that way. Into a row: the pile nearest straight ahead.
+        const int score = dx != 0 ? across(p) * dx : std::abs(across(p));
+        if ((dx == 0 || score > 0) && score < bestScore) {
             best = p;
             bestScore = score;
         }
@@ -107,7 +96,7 @@ void TableKeys::Focus(Pile pile) {
 }
 
 void TableKeys::Follow() {
-    const std::vector<Pile> order = Order();
+    const std::vector<Pile> order = table_.PilesInOrder();
     if (std::find(order.begin(), order.end(), focused_) == order.end()) {
         // A pile that has left the table takes the focus with it.
         if (!focused_.IsNone()) {
@@ -118,10 +107,10 @@ void TableKeys::Follow() {
         return;
     }
     auto* frame = static_cast<FocusFrame*>(frame_);
-    frame->line = std::max(2, static_cast<int>(std::lround(3 * w_.Zoom())));
+    frame->line = std::max(2, static_cast<int>(std::lround(3 * table_.Zoom())));
     const int m = frame->line + 1;
-    frame->setGeometry(Rect(focused_).adjusted(-m, -m, m, m));
-    frame->setVisible(used_);
+    frame->setGeometry(table_.PileRect(focused_).adjusted(-m, -m, m, m));
+    frame->setVisible(shown_);
     frame->raise();
     frame->update();
 }
@@ -135,77 +124,87 @@ void TableKeys::PilesSwapped(uint8_t a, uint8_t b) {
 }
 
 void TableKeys::TurnShown() {
-    const GameInfo& G = w_.g_.Game;
+    const GameInfo& G = game_;
     if (!G.InProgress() || G.CurrentPlayer >= G.Player.size())
         return;
     const int seat = G.CurrentPlayer;
     if (seat == turnSeat_)
         return;
     turnSeat_ = seat;
-    if (!G.Player[G.CurrentPlayer].Computer)
-        Focus(Home());
+    if (G.Player[G.CurrentPlayer].Computer)
+        return;
+    // The frame marks where the person's turn starts, so that his first key acts there; a
+    // mouse player is spared it.
+    shown_ = last_ != Way::Mouse;
+    freshTurn_ = true;
+    Focus(Home());
+}
+
+void TableKeys::Used(Way way) {
+    if (way == last_)
+        return;
+    last_ = way;
+    emit wayChanged();
+}
+
+void TableKeys::MouseUsed() {
+    shown_ = false;
+    frame_->hide();
+    Used(Way::Mouse);
 }
 
 bool TableKeys::KeyPress(const QKeyEvent& key) {
     if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
-    const std::vector<Pile> order = Order();
-    if (order.empty())
+    const std::vector<Pile> order = table_.PilesInOrder();
+    const int k = key.key();
+    const bool moves = k == Qt::Key_Tab || k == Qt::Key_Backtab || k == Qt::Key_Left ||
+                       k == Qt::Key_Right || k == Qt::Key_Up || k == Qt::Key_Down;
+    const bool acts = k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Space;
+    if (order.empty() || !(moves || acts || k == Qt::Key_Escape))
         return false;
     const auto at = std::find(order.begin(), order.end(), focused_);
     const auto n = static_cast<long>(order.size());
     const long i = at == order.end() ? -1 : at - order.begin();
-    used_ = true;
-    switch (key.key()) {
-    case Qt::Key_Tab:
-        Focus(order[static_cast<std::size_t>((i + 1) % n)]);
-        return true;
-    case Qt::Key_Backtab:
-        Focus(order[static_cast<std::size_t>(i < 0 ? n - 1 : (i + n - 1) % n)]);
-        return true;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Up:
-    case Qt::Key_Down: {
-        if (i < 0) {
-            Focus(Home().IsNone() ? order.front() : Home());
-            return true;
-        }
-        const int dx = key.key() == Qt::Key_Left ? -1 : key.key() == Qt::Key_Right ? 1 : 0;
-        const int dy = key.key() == Qt::Key_Up ? -1 : key.key() == Qt::Key_Down ? 1 : 0;
+    // The first Tab of a turn goes to the person's own pile, wherever the frame was.
+    const bool tab = k == Qt::Key_Tab || k == Qt::Key_Backtab;
+    const bool toHome = tab && freshTurn_;
+    const bool hidden = !shown_ || i < 0 || toHome;
+    shown_ = true;
+    Used(Way::Keys);
+    const Pile home = Home().IsNone() ? order.front() : Home();
+    if (moves)
+        freshTurn_ = false;
+    if (k == Qt::Key_Escape) {
+        Focus(Home().IsNone() ? focused_ : Home());
+    } else if (acts) {
+        if (i < 0)
+            Focus(home);
+        Follow();
+        Activate();
+    } else if (hidden) {
+        // A frame out of sight first comes back where it was (or to the person's own pile):
+        // the first key shows the player where he is before it moves him.
+        Focus(i >= 0 && !toHome ? focused_ : home);
+    } else if (tab) {
+        Focus(order[static_cast<std::size_t>((i + (k == Qt::Key_Tab ? 1 : n - 1)) % n)]);
+    } else {
+        const int dx = k == Qt::Key_Left ? -1 : k == Qt::Key_Right ? 1 : 0;
+        const int dy = k == Qt::Key_Up ? -1 : k == Qt::Key_Down ? 1 : 0;
         const Pile next = Toward(dx, dy);
         if (!next.IsNone())
             Focus(next);
         else
             Follow();
-        return true;
     }
-    case Qt::Key_Escape:
-        if (!Home().IsNone())
-            Focus(Home());
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-        Follow();
-        Activate();
-        return true;
-    default:
-        return false;
-    }
+    return true;
 }
 
 void TableKeys::Activate() {
-    GameRules* rules = w_.Rules();
-    const GameInfo& G = w_.g_.Game;
-    // As with the mouse: one move at a time, and only for a person whose turn it is.
-    if (!rules || rules->MoveInProgress() || w_.Dragging() || !G.InProgress() ||
-        G.CurrentPlayer >= G.Player.size() || G.Player[G.CurrentPlayer].Computer)
-        return;
     if (focused_.IsClosed())
-        w_.picCloseDeck_Click(focused_.index);
+        table_.KeyClick(focused_);
     else if (focused_.IsSuit() || focused_.IsOpen())
-        w_.picDrag_KeyDrop(focused_);
+        table_.KeyDrop(focused_);
 }
 
 } // namespace korvane

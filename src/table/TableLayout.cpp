@@ -1,6 +1,7 @@
 #include "table/TableLayout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace korvane::layout {
 
@@ -67,6 +68,51 @@ TablePlacement PlaceTable(int n, Size client, Size panel, int bandHeight, int pi
     PlaceRow(t.panel, 0, top, client.w, panel.w, S);
     PlaceRow(t.panel, top, BottomSeats(n), client.w, panel.w, client.h - panel.h - S);
     return t;
+}
+
+int Zoomed(int v, double z) {
+    return static_cast<int>(std::lround(v * z));
+}
+
+Size MinimumClientAt(int n, Size card, int labelHeight, double z) {
+    const Size pile{Zoomed(card.w, z), Zoomed(card.h, z)};
+    const int gap = Zoomed(Spacing, z);
+    const PanelLayout p = SizeFrames(true, pile, labelHeight, gap);
+    return MinimumClient(n, p.panel, SuitBandHeight(pile, gap), gap);
+}
+
+double ZoomToFit(Size client, const std::function<Size(double)>& minimumAt) {
+    // Hundredths of a step: finer than the eye sees, coarse enough that a resize by a pixel
+    // mostly keeps the zoom and its images.
+    int lo = Zoomed(100, MinZoom);
+    int hi = Zoomed(100, MaxZoom);
+    const auto fits = [&](int k) { return Fits(minimumAt(k / 100.0), client); };
+    if (!fits(lo))
+        return MinZoom;
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (fits(mid))
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo / 100.0;
+}
+
+std::optional<double> NextZoom(double zoom, int direction) {
+    // A fitted zoom lies between steps: the next step is the first one past it.
+    constexpr double slack = 1e-9;
+    if (direction > 0) {
+        const auto next = std::find_if(ZoomSteps.begin(), ZoomSteps.end(),
+                                       [&](double step) { return step > zoom + slack; });
+        return next == ZoomSteps.end() ? std::nullopt : std::optional<double>(*next);
+    }
+    if (direction < 0) {
+        const auto below = std::find_if(ZoomSteps.rbegin(), ZoomSteps.rend(),
+                                        [&](double step) { return step < zoom - slack; });
+        return below == ZoomSteps.rend() ? std::nullopt : std::optional<double>(*below);
+    }
+    return 1.0;
 }
 
 } // namespace korvane::layout

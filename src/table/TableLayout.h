@@ -6,6 +6,8 @@
 #include "engine/mdlGlobal.h"
 
 #include <array>
+#include <functional>
+#include <optional>
 
 namespace korvane::layout {
 
@@ -83,5 +85,32 @@ struct TablePlacement {
 };
 TablePlacement PlaceTable(int n, Size client, Size panel, int bandHeight, int pileWidth,
                           int spacing = Spacing);
+
+// ---- Zoom: cards, gaps and the labels' font are drawn this many times their designed size ----
+
+inline constexpr double MinZoom = 0.5;
+inline constexpr double MaxZoom = 4.0;
+// The zooms of Zoom In and Zoom Out; Fit to Window takes any zoom between the ends.
+inline constexpr std::array<double, 9> ZoomSteps = {0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 2.5, 3.0, 4.0};
+
+// A length of the design at zoom z, to the nearest pixel.
+int Zoomed(int v, double z);
+
+// The smallest client area for n seats at zoom z: card is a card's size at zoom 1, labelHeight
+// the labels' height in the font of zoom z.
+Size MinimumClientAt(int n, Size card, int labelHeight, double z);
+
+// Whether a table of size minimum fits in room.
+constexpr bool Fits(Size minimum, Size room) {
+    return minimum.w <= room.w && minimum.h <= room.h;
+}
+
+// The largest zoom, in hundredths, whose table (minimumAt(zoom)) fits a client area of size
+// client; MinZoom when none does. The minimum grows with the zoom.
+double ZoomToFit(Size client, const std::function<Size(double)>& minimumAt);
+
+// The step after zoom: the next larger for direction > 0, the next smaller for direction < 0,
+// and 1 for direction 0. None past either end.
+std::optional<double> NextZoom(double zoom, int direction);
 
 } // namespace korvane::layout

@@ -2,22 +2,17 @@
 
 #include "cards/PictureBox.h"
 #include "cards/mdlCardAPI.h"
-#include "dialogs/frmAbout.h"
-#include "dialogs/frmDeck.h"
-#include "dialogs/frmHelp.h"
 #include "dialogs/frmName.h"
-#include "dialogs/frmOption.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
 #include "movement/DragFlight.h"
 #include "movement/DropTarget.h"
-#include "savedgame/SavedGameCommands.h"
+#include "table/StatusLine.h"
 #include "table/StatusText.h"
 #include "table/TableAccessible.h"
-#include "table/TableKeys.h"
+#include "table/TableMenu.h"
 #include "table/TablePaint.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -66,17 +61,7 @@ int TwoLines(const QFont& font) {
         .height();
 }
 
-int Zoomed(int v, double z) {
-    return static_cast<int>(std::lround(v * z));
-}
-
-// The zooms of Zoom In and Zoom Out; Fit to Window takes any zoom between the ends.
-constexpr std::array<double, 9> ZoomSteps = {0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 2.5, 3.0, 4.0};
-
-// A pile's picture within the table: its panel's place plus its own.
-QRect OnTable(const QWidget* fra, const QWidget* pic) {
-    return {fra->pos() + pic->pos(), pic->size()};
-}
+using layout::Zoomed;
 
 } // namespace
 
@@ -90,6 +75,10 @@ frmKorvane::frmKorvane(mdlGlobal& global, CardLibrary& cards, QWidget* parent)
 }
 
 frmKorvane::~frmKorvane() = default;
+
+QLabel* frmKorvane::lblStatus() const {
+    return status_->Label();
+}
 
 // ---------------------------------------------------------------- Layout
 
@@ -119,7 +108,10 @@ void frmKorvane::Form_Load() {
         lbl->installEventFilter(this);
         lbl->setToolTip(QString::fromLatin1(status::LabelTip()));
         lblPlayer_[i] = lbl;
-        connect(picCloseDeck_[i], &PictureBox::clicked, this, [this, i] { picCloseDeck_Click(i); });
+        connect(picCloseDeck_[i], &PictureBox::clicked, this, [this, i] {
+            keys_->MouseUsed();
+            picCloseDeck_Click(i);
+        });
     }
     fraSuit_ = new QWidget(table_);
     Fill(fraSuit_, TableColour());
@@ -135,7 +127,7 @@ void frmKorvane::Form_Load() {
     table_->installEventFilter(this);
     // The table takes the keys, Tab included, so that a game can be played without a mouse.
     table_->setFocusPolicy(Qt::StrongFocus);
-    keys_ = new TableKeys(*this);
+    keys_ = new TableKeys(*this, g_.Game, *table_);
     connect(keys_, &TableKeys::moved, this, &frmKorvane::FocusMoved);
     // The pile the keyboard reached is said with what lies on it.
     connect(this, &frmKorvane::FocusMoved, this, [this] {
@@ -147,27 +139,17 @@ void frmKorvane::Form_Load() {
         for (uint8_t s = 0; s < layout::SuitPiles; ++s)
             picSuit_[s]->SetKeyFocus(p == Pile::Suit(s));
         if (!p.IsNone())
-            Announce(QString::fromLatin1(access::PileName(g_.Game, p) + ": " +
-                                         access::PileValue(g_.Game, p)));
+            status_->Announce(QString::fromLatin1(access::PileName(g_.Game, p) + ": " +
+                                                  access::PileValue(g_.Game, p)));
     });
     table_->setFocus();
 
-    BuildMenu();
-    // Below the table, outside its client area. Its height is fixed to four lines (the turn,
-    // and a penalty's explanation, each of which may wrap), so that no text ever resizes the
-    // table.
-    lblStatus_ = new QLabel(this);
-    lblStatus_->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus_->setTextFormat(Qt::PlainText);
-    lblStatus_->setWordWrap(true);
-    lblStatus_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblStatus_->setFixedHeight(4 * lblStatus_->fontMetrics().lineSpacing() + 4);
-    statusBar()->addWidget(lblStatus_, 1);
-    statusBar()->setSizeGripEnabled(false);
+    menu_ = new TableMenu(*this, g_, cards_);
+    // Below the table, outside its client area.
+    status_ = std::make_unique<StatusLine>(*statusBar(), g_.Game);
     // A screen reader hears the piles by name and value, and every change as it happens.
     access::InstallPictureAccessibility();
     picDrag_->setAccessibleName(QString::fromLatin1(access::PileName(g_.Game, Pile::None())));
-    statusBar()->setAccessibleName(tr("Table events"));
     SetCaption(false);
 
     // The client area opens at its designed size, centred on the screen.
@@ -178,71 +160,6 @@ void frmKorvane::Form_Load() {
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
-}
-
-void frmKorvane::BuildMenu() {
-    QMenu* game = menuBar()->addMenu(tr("&Game"));
-    game->setObjectName(QStringLiteral("mnGame"));
-    auto item = [this](QMenu* menu, const char* name, const QString& caption, QKeySequence key) {
-        QAction* a = menu->addAction(caption);
-        a->setObjectName(QString::fromLatin1(name));
-        if (!key.isEmpty())
-            a->setShortcut(key);
-        return a;
-    };
-    mnGameNew = item(game, "mnGameNew", tr("&New Game"), QKeySequence(Qt::Key_F2));
-    mnGameOpen = item(game, "mnGameOpen", tr("&Open Game..."), QKeySequence(Qt::Key_F3));
-    game->addSeparator();
-    mnGameSave = item(game, "mnGameSave", tr("&Save Game"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    mnGameSaveAs =
-        item(game, "mnGameSaveAs", tr("Save Game &AS..."), QKeySequence(Qt::CTRL | Qt::Key_A));
-    game->addSeparator();
-    mnGameDeck = item(game, "mnGameDeck", tr("&Deck..."), QKeySequence(Qt::Key_F8));
-    mnGameOption = item(game, "mnGameOption", tr("&Option..."), QKeySequence(Qt::Key_F9));
-    game->addSeparator();
-    mnGameExit = item(game, "mnGameExit", tr("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_F4));
-
-    BuildViewMenu();
-
-    QMenu* help = menuBar()->addMenu(tr("&Help"));
-    help->setObjectName(QStringLiteral("mmHelp"));
-    mnGameIndex = item(help, "mnGameIndex", tr("&Index"), QKeySequence(Qt::Key_F1));
-    help->addSeparator();
-    mnHelpAbout = item(help, "mnHelpAbout", tr("&About"), QKeySequence());
-
-    connect(mnGameNew, &QAction::triggered, this, [this] { mnGameNew_Click(); });
-    connect(mnGameOpen, &QAction::triggered, this, [this] { mnGameOpen_Click(); });
-    connect(mnGameSave, &QAction::triggered, this, [this] { mnGameSave_Click(); });
-    connect(mnGameSaveAs, &QAction::triggered, this, [this] { mnGameSaveAs_Click(); });
-    connect(mnGameDeck, &QAction::triggered, this, [this] { mnGameDeck_Click(); });
-    connect(mnGameOption, &QAction::triggered, this, [this] { mnGameOption_Click(); });
-    connect(mnGameIndex, &QAction::triggered, this, [this] { frmHelp::Show(this); });
-    connect(mnHelpAbout, &QAction::triggered, this, [this] { mnHelpAbout_Click(); });
-    connect(mnGameExit, &QAction::triggered, this, [this] { mnGameExit_Click(); });
-}
-
-void frmKorvane::BuildViewMenu() {
-    QMenu* view = menuBar()->addMenu(tr("&View"));
-    view->setObjectName(QStringLiteral("mnView"));
-    mnViewZoomIn = view->addAction(tr("Zoom &In"));
-    mnViewZoomIn->setObjectName(QStringLiteral("mnViewZoomIn"));
-    // Ctrl+= as well: on many keyboards + needs Shift.
-    mnViewZoomIn->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
-    mnViewZoomOut = view->addAction(tr("Zoom &Out"));
-    mnViewZoomOut->setObjectName(QStringLiteral("mnViewZoomOut"));
-    mnViewZoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
-    mnViewActualSize = view->addAction(tr("&Actual Size"));
-    mnViewActualSize->setObjectName(QStringLiteral("mnViewActualSize"));
-    mnViewActualSize->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
-    view->addSeparator();
-    mnViewFit = view->addAction(tr("&Fit to Window"));
-    mnViewFit->setObjectName(QStringLiteral("mnViewFit"));
-    mnViewFit->setCheckable(true);
-    connect(mnViewZoomIn, &QAction::triggered, this, [this] { mnViewZoom_Click(1); });
-    connect(mnViewZoomOut, &QAction::triggered, this, [this] { mnViewZoom_Click(-1); });
-    connect(mnViewActualSize, &QAction::triggered, this, [this] { mnViewZoom_Click(0); });
-    connect(mnViewFit, &QAction::toggled, this, [this](bool on) { mnViewFit_Click(on); });
 }
 
 QSize frmKorvane::PileSize() const {
@@ -263,33 +180,9 @@ QSize frmKorvane::MinimumClientSize() const {
 }
 
 QSize frmKorvane::MinimumClientAt(double z) const {
-    const layout::Size pile{Zoomed(g_.CardWidth, z), Zoomed(g_.CardHeight, z)};
-    const int gap = Zoomed(S, z);
-    const layout::PanelLayout p = layout::SizeFrames(true, pile, TwoLines(LabelFont(z)), gap);
-    const layout::Size m =
-        layout::MinimumClient(g_.Game.PlayerCount, p.panel, layout::SuitBandHeight(pile, gap), gap);
+    const layout::Size m = layout::MinimumClientAt(
+        g_.Game.PlayerCount, {g_.CardWidth, g_.CardHeight}, TwoLines(LabelFont(z)), z);
     return {m.w, m.h};
-}
-
-double frmKorvane::ZoomToFit(QSize client) const {
-    // Hundredths of a step: finer than the eye sees, coarse enough that a resize by a pixel
-    // mostly keeps the zoom and its images. The minimum grows with the zoom.
-    int lo = Zoomed(100, MinZoom);
-    int hi = Zoomed(100, MaxZoom);
-    const auto fits = [&](int k) {
-        const QSize m = MinimumClientAt(k / 100.0);
-        return m.width() <= client.width() && m.height() <= client.height();
-    };
-    if (!fits(lo))
-        return MinZoom;
-    while (lo < hi) {
-        const int mid = (lo + hi + 1) / 2;
-        if (fits(mid))
-            lo = mid;
-        else
-            hi = mid - 1;
-    }
-    return lo / 100.0;
 }
 
 QSize frmKorvane::LargestClient() const {
@@ -309,28 +202,16 @@ void frmKorvane::SetZoom(double z) {
     Form_Resize();
 }
 
-void frmKorvane::mnViewZoom_Click(int direction) {
-    // Choosing a size by hand ends fitting to the window.
-    mnViewFit->setChecked(false);
-    double z = 1.0;
-    if (direction > 0) {
-        const auto next = std::find_if(ZoomSteps.begin(), ZoomSteps.end(),
-                                       [this](double step) { return step > zoom_ + 1e-9; });
-        // A zoom the screen cannot hold would end the game for want of resolution.
-        if (next == ZoomSteps.end() || *next > ZoomToFit(LargestClient()))
-            return;
-        z = *next;
-    } else if (direction < 0) {
-        const auto below = std::find_if(ZoomSteps.rbegin(), ZoomSteps.rend(),
-                                        [this](double step) { return step < zoom_ - 1e-9; });
-        if (below == ZoomSteps.rend())
-            return;
-        z = *below;
-    }
-    SetZoom(z);
+void frmKorvane::StepZoom(int direction) {
+    const std::optional<double> z = layout::NextZoom(zoom_, direction);
+    // A zoom the screen cannot hold would end the game for want of resolution.
+    if (!z ||
+        (direction > 0 && !layout::Fits(ToSize(MinimumClientAt(*z)), ToSize(LargestClient()))))
+        return;
+    SetZoom(*z);
 }
 
-void frmKorvane::mnViewFit_Click(bool on) {
+void frmKorvane::SetFitToWindow(bool on) {
     fit_ = on;
     if (fit_)
         Form_Resize();
@@ -400,12 +281,8 @@ void frmKorvane::SetCaption(bool ShowTable) {
         // With no table there is no card in hand either.
         HideDragPic();
     }
-    // A new table: nothing of the game before is explained any more.
-    explanation_.clear();
-    explainedSeat_ = -1;
-    if (ShowTable)
-        lastResult_.clear();
-    UpdateStatus();
+    status_->NewTable(ShowTable);
+    DescribeTable();
     keys_->Follow();
     table_->update();
 }
@@ -418,7 +295,8 @@ void frmKorvane::Form_Resize() {
     if (isMinimized())
         return;
     if (fit_)
-        ApplyZoom(ZoomToFit(table_->size()));
+        ApplyZoom(layout::ZoomToFit(ToSize(table_->size()),
+                                    [this](double z) { return ToSize(MinimumClientAt(z)); }));
     const layout::Size client = ToSize(table_->size());
     const layout::ResizeDecision d =
         layout::DecideResize(client, ToSize(MinimumClientSize()), isMaximized());
@@ -452,12 +330,8 @@ void frmKorvane::ApplyLayout(const layout::Size& client) {
     for (int i = 0; i < n; ++i)
         fraPlayer_[i]->move(t.panel[i].x, t.panel[i].y);
     // The card in hand follows its pile, unless the user is holding it.
-    if (paint::SeatExists(G, G.CurrentPlayer) && !dragging_) {
-        if (G.GameState == State::Turned)
-            picDrag_->move(PilePosition(Pile::Closed(G.CurrentPlayer)));
-        else if (G.GameState == State::Playing || G.GameState == State::PlayedOn)
-            picDrag_->move(PilePosition(Pile::Open(G.CurrentPlayer)));
-    }
+    if (!dragging_ && !HandPile(G).IsNone())
+        picDrag_->move(PilePosition(HandPile(G)));
     keys_->Follow();
 }
 
@@ -469,29 +343,49 @@ void frmKorvane::NotEnoughResolution() {
     close();
 }
 
-QPoint frmKorvane::PilePosition(Pile pile) const {
-    const GameInfo& G = g_.Game;
-    const bool seated = pile.index < SeatsShown();
+PictureBox* frmKorvane::PileWidget(Pile pile) const {
     switch (pile.kind) {
     case Pile::Kind::Suit:
-        if (pile.index < layout::SuitPiles)
-            return fraSuit_->pos() + picSuit_[pile.index]->pos();
-        break;
+        return pile.index < layout::SuitPiles ? picSuit_[pile.index] : nullptr;
     case Pile::Kind::Open:
-        if (seated)
-            return fraPlayer_[pile.index]->pos() + picOpenDeck_[pile.index]->pos();
-        break;
+        return pile.index < layout::MaxSeats ? picOpenDeck_[pile.index] : nullptr;
     case Pile::Kind::Closed:
-        if (seated)
-            return fraPlayer_[pile.index]->pos() + picCloseDeck_[pile.index]->pos();
-        break;
+        return pile.index < layout::MaxSeats ? picCloseDeck_[pile.index] : nullptr;
     case Pile::Kind::None:
-        if (paint::SeatExists(G, G.CurrentPlayer))
-            return PilePosition(G.GameState == State::Turned ? Pile::Closed(G.CurrentPlayer)
-                                                             : Pile::Open(G.CurrentPlayer));
         break;
     }
+    return picDrag_;
+}
+
+QPoint frmKorvane::PilePosition(Pile pile) const {
+    if (pile.IsNone())
+        pile = HandPile(g_.Game);
+    const PictureBox* pic = PileWidget(pile);
+    // A pile within the table: its panel's place plus its own.
+    if (pile.IsSuit() || ((pile.IsOpen() || pile.IsClosed()) && pile.index < SeatsShown()))
+        return pic->parentWidget()->pos() + pic->pos();
     return picDrag_->pos();
+}
+
+QRect frmKorvane::PileRect(Pile pile) const {
+    return {PilePosition(pile), PileSize()};
+}
+
+std::vector<Pile> frmKorvane::PilesInOrder() const {
+    std::vector<Pile> order;
+    if (fraSuit_->isHidden())
+        return order;
+    for (uint8_t i = 0; i < SeatsShown(); ++i) {
+        if (fraPlayer_[i]->isHidden())
+            continue;
+        order.push_back(Pile::Closed(i));
+        order.push_back(Pile::Open(i));
+    }
+    for (int place = 0; place < layout::SuitPiles; ++place)
+        for (uint8_t s = 0; s < layout::SuitPiles; ++s)
+            if (suitSlot_[s] == place)
+                order.push_back(Pile::Suit(s));
+    return order;
 }
 
 void frmKorvane::SetBusyPointer(bool busy) {
@@ -572,10 +466,10 @@ void frmKorvane::PaintForm() {
     ForgetHand();
     keys_->Forget();
     const GameInfo& G = g_.Game;
-    const uint8_t c = G.CurrentPlayer;
-    const bool turned = G.GameState == State::Turned;
-    if (turned && SeatShown(c) && !G.Player[c].CloseDeck.Empty())
-        SetDragPic(Pile::Closed(c), G.Player[c].CloseDeck.Card[0]);
+    const Pile hand = HandPile(G);
+    const bool turned = hand.IsClosed();
+    if (turned && SeatShown(hand.index))
+        SetDragPic(hand, G.CardInHand());
     else
         HideDragPic();
     for (int i = 0; i < SeatsShown(); ++i) {
@@ -617,8 +511,8 @@ void frmKorvane::SetCurrentPlayer(bool SetDrag, bool Inverse) {
 void frmKorvane::SetDragPic(Pile pile, uint8_t dspCard) {
     if (!(pile.IsOpen() || pile.IsClosed()) || pile.index >= layout::MaxSeats)
         return;
-    const PictureBox* pic = pile.IsClosed() ? picCloseDeck_[pile.index] : picOpenDeck_[pile.index];
-    picDrag_->move(fraPlayer_[pile.index]->pos() + pic->pos());
+    const PictureBox* pic = PileWidget(pile);
+    picDrag_->move(pic->parentWidget()->pos() + pic->pos());
     picDrag_->show();
     Draw(picDrag_, dspCard, false);
     dragCode_ = dspCard;
@@ -651,32 +545,16 @@ void frmKorvane::HidePlayerFrames() {
 }
 
 void frmKorvane::ShowPenalty(const PenaltyNote& note, bool cardsFlying) {
-    explanation_ = status::PenaltyText(g_.Game, note);
-    explainedSeat_ = note.seat;
     // The place he overlooked carries the drop highlight while the cards come to him.
     if (!note.places.empty())
         Highlight(note.places.front().pile, cardsFlying);
-    UpdateStatus();
+    status_->Explain(note, cardsFlying);
+    DescribeTable();
 }
 
 void frmKorvane::UpdateStatus() {
-    if (!lblStatus_)
-        return;
-    // A seat handed over to the computer has nobody left to read its explanation.
-    const GameInfo& G = g_.Game;
-    if (explainedSeat_ >= 0 && paint::SeatExists(G, static_cast<uint8_t>(explainedSeat_)) &&
-        G.Player[static_cast<std::size_t>(explainedSeat_)].Computer) {
-        explanation_.clear();
-        explainedSeat_ = -1;
-    }
-    std::string text = status::TurnLine(g_.Game, lastResult_);
-    if (!explanation_.empty())
-        text += "\n" + explanation_;
-    const QString shown = QString::fromLatin1(text);
-    if (shown != lblStatus_->text()) {
-        lblStatus_->setText(shown);
-        Announce(shown);
-    }
+    if (status_)
+        status_->Refresh();
     DescribeTable();
 }
 
@@ -705,20 +583,9 @@ void frmKorvane::DescribeHand() {
                                      : tr("a card face down"));
 }
 
-void frmKorvane::Announce(const QString& text) {
-    // Qt 6.4 has no announcement of its own: the status bar carries the sentence as its
-    // description and raises an alert, which screen readers speak.
-    statusBar()->setAccessibleDescription(text);
-    QAccessibleEvent event(statusBar(), QAccessible::Alert);
-    QAccessible::updateAccessibility(&event);
-}
-
 void frmKorvane::ExplanationSeen(int seat) {
-    if (seat != explainedSeat_ || (rules_ && rules_->MoveInProgress()))
-        return;
-    explanation_.clear();
-    explainedSeat_ = -1;
-    UpdateStatus();
+    status_->Seen(seat, rules_ && rules_->MoveInProgress());
+    DescribeTable();
 }
 
 // ---------------------------------------------------------------- Flights
@@ -740,7 +607,7 @@ bool frmKorvane::AnimateMove(uint8_t toPly) {
     const Pile to = Pile::FromCode(toPly, static_cast<uint8_t>(SeatsShown()));
     if (to.IsNone() && toPly != Target::None)
         return false;
-    Announce(QString::fromLatin1(access::FlightSentence(g_.Game, dragCode_, to)));
+    status_->Announce(QString::fromLatin1(access::FlightSentence(g_.Game, dragCode_, to)));
     FlyDragPic(picDrag_->pos(), PilePosition(to));
     return !to.IsNone();
 }
@@ -792,8 +659,8 @@ Seating frmKorvane::AskPlayers() {
 }
 
 bool frmKorvane::AskPlayAgain(const std::string& message) {
-    lastResult_ = message;
-    UpdateStatus();
+    status_->GameOver(message);
+    DescribeTable();
     return PlayAgainBox(message);
 }
 
@@ -827,51 +694,9 @@ TableDisplay::Answer frmKorvane::AskSwitchMode(uint8_t, bool toComputer) {
 
 // ---------------------------------------------------------------- Commands
 
-void frmKorvane::mnGameNew_Click() {
-    if (rules_)
-        rules_->mnGameNew_Click();
-}
-
-void frmKorvane::mnGameDeck_Click() {
-    frmDeck::Run(this, g_, cards_);
-    // A new back shows at once on every closed pile (OK or Cancel alike).
-    if (g_.Game.GameState != State::NoGame)
-        for (uint8_t i = 0; i < g_.Game.PlayerCount; ++i)
-            PaintCloseDeck(i);
-}
-
-void frmKorvane::mnGameOption_Click() {
-    frmOption::Run(this, g_.Game);
-}
-
-void frmKorvane::mnGameExit_Click() {
-    close();
-}
-
-void frmKorvane::mnHelpAbout_Click() {
-    frmAbout::Run(this);
-}
-
 void frmKorvane::SetRules(GameRules* rules) {
     rules_ = rules;
-    files_.reset();
-    if (rules_)
-        files_ = std::make_unique<SavedGameCommands>(this, *rules_, *this);
-}
-
-void frmKorvane::mnGameOpen_Click() {
-    if (files_)
-        files_->mnGameOpen_Click();
-}
-
-void frmKorvane::mnGameSave_Click() {
-    if (files_)
-        files_->mnGameSave_Click();
-}
-
-void frmKorvane::mnGameSaveAs_Click() {
-    if (files_)
-        files_->mnGameSaveAs_Click();
+    menu_->SetRules(rules);
 }
 
 void frmKorvane::lblPlayer_DblClick(int Index) {
@@ -940,15 +765,15 @@ bool frmKorvane::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void frmKorvane::picDrag_MouseDown(QPointF pos) {
-    const GameInfo& G = g_.Game;
+bool frmKorvane::MayAct() const {
     // One move at a time: a flight, a tip or a computer turn still running keeps the card.
-    if (rules_ && rules_->MoveInProgress())
+    return rules_ && rules_->PersonMayAct() && !dragging_;
+}
+
+void frmKorvane::picDrag_MouseDown(QPointF pos) {
+    if (!MayAct())
         return;
-    if (!paint::SeatExists(G, G.CurrentPlayer) ||
-        !(G.GameState == State::Playing || G.GameState == State::Turned ||
-          G.GameState == State::PlayedOn))
-        return;
+    keys_->MouseUsed();
     dragging_ = true;
     grab_ = pos;
 }
@@ -975,10 +800,16 @@ void frmKorvane::picDrag_MouseUp() {
         rules_->HumanDrop(OverLap());
 }
 
-void frmKorvane::picDrag_KeyDrop(Pile to) {
+void frmKorvane::KeyClick(Pile closed) {
+    if (MayAct())
+        picCloseDeck_Click(closed.index);
+}
+
+void frmKorvane::KeyDrop(Pile to) {
+    if (!MayAct())
+        return;
     ExplanationSeen(g_.Game.CurrentPlayer);
-    if (rules_)
-        rules_->HumanChoose(to);
+    rules_->HumanChoose(to);
 }
 
 Pile frmKorvane::FocusedPile() const {
@@ -993,10 +824,10 @@ Pile frmKorvane::OverLap() const {
     if (dragCode_ >= CardsInPack || picDrag_->isHidden())
         return Pile::None();
     DropLayout d;
-    for (int s = 0; s < layout::SuitPiles; ++s)
-        d.suitPiles[s] = OnTable(fraSuit_, picSuit_[s]);
-    for (int p = 0; p < SeatsShown(); ++p)
-        d.openPiles.push_back(OnTable(fraPlayer_[p], picOpenDeck_[p]));
+    for (uint8_t s = 0; s < layout::SuitPiles; ++s)
+        d.suitPiles[s] = PileRect(Pile::Suit(s));
+    for (uint8_t p = 0; p < SeatsShown(); ++p)
+        d.openPiles.push_back(PileRect(Pile::Open(p)));
     d.drag = picDrag_->geometry();
     return ::korvane::OverLap(d, dragCode_, g_.Game);
 }

@@ -4,6 +4,7 @@
 
 #include "engine/TableDisplay.h"
 #include "movement/Pause.h"
+#include "table/TableKeys.h"
 #include "table/TableLayout.h"
 
 #include <QMainWindow>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -24,11 +26,11 @@ namespace korvane {
 class CardLibrary;
 class GameRules;
 class PictureBox;
-class SavedGameCommands;
-class TableKeys;
+class StatusLine;
+class TableMenu;
 class mdlGlobal;
 
-class frmKorvane : public QMainWindow, public TableDisplay {
+class frmKorvane : public QMainWindow, public TableDisplay, private KeyTable {
     Q_OBJECT
 public:
     static constexpr int InitialClientWidth = 794;
@@ -72,13 +74,17 @@ public:
     int LabelHeight() const { return labelHeight_; }
     // The zoom: cards, gaps and the labels' font are this many times their designed size. A
     // setting of the window, never of the game.
-    static constexpr double MinZoom = 0.5;
-    static constexpr double MaxZoom = 4.0;
-    double Zoom() const { return zoom_; }
+    static constexpr double MinZoom = layout::MinZoom;
+    static constexpr double MaxZoom = layout::MaxZoom;
+    double Zoom() const override { return zoom_; }
     // Draws the table at zoom z (clamped to MinZoom..MaxZoom) and grows the window to hold it.
     void SetZoom(double z);
+    // Zoom In (direction > 0), Zoom Out (< 0) or Actual Size (0). Zoom In stops where the
+    // screen could no longer hold the table.
+    void StepZoom(int direction);
     // Whether the zoom follows the window's size (View > Fit to Window).
     bool FitsToWindow() const { return fit_; }
+    void SetFitToWindow(bool on);
     // The gap between piles and panels at the zoom.
     int Spacing() const { return spacing_; }
     QSize PileSize() const;
@@ -95,8 +101,11 @@ public:
     QWidget* fraSuit() const { return fraSuit_; }
     PictureBox* picSuit(int i) const { return picSuit_.at(i); }
     PictureBox* picDrag() const { return picDrag_; }
+    // The picture of a pile; None names the card in hand.
+    PictureBox* PileWidget(Pile pile) const;
     // The status line below the table.
-    QLabel* lblStatus() const { return lblStatus_; }
+    QLabel* lblStatus() const;
+    const TableMenu& Menu() const { return *menu_; }
 
     // Where a pile lies on the table; None names the pile the card in hand came from.
     QPoint PilePosition(Pile pile) const;
@@ -118,21 +127,6 @@ public:
     // The clock flights and the tip wait by; tests give one that runs ahead to fly at once.
     void SetFlightClock(TickSource ticks) { flightClock_ = std::move(ticks); }
 
-    // ---- Menu ----
-    QAction* mnGameNew = nullptr;
-    QAction* mnGameOpen = nullptr;
-    QAction* mnGameSave = nullptr;
-    QAction* mnGameSaveAs = nullptr;
-    QAction* mnGameDeck = nullptr;
-    QAction* mnGameOption = nullptr;
-    QAction* mnGameExit = nullptr;
-    QAction* mnViewZoomIn = nullptr;
-    QAction* mnViewZoomOut = nullptr;
-    QAction* mnViewActualSize = nullptr;
-    QAction* mnViewFit = nullptr;
-    QAction* mnGameIndex = nullptr;
-    QAction* mnHelpAbout = nullptr;
-
 signals:
     // The focus frame went to another pile (FocusedPile), or off the table.
     void FocusMoved();
@@ -146,43 +140,31 @@ protected:
     virtual bool PlayAgainBox(const std::string& message);
 
 private:
-    friend class TableKeys;
+    // ---- KeyTable ----
+    std::vector<Pile> PilesInOrder() const override;
+    QRect PileRect(Pile pile) const override;
+    void KeyClick(Pile closed) override;
+    void KeyDrop(Pile to) override;
 
     void Form_Load();
-    void BuildMenu();
-    void BuildViewMenu();
     void ApplyLayout(const layout::Size& client);
     // Sizes the panels, piles and labels for the zoom.
     void SizePictures();
-    // What the table needs at zoom z: the smallest client area and the label height.
+    // What the table needs at zoom z.
     QSize MinimumClientAt(double z) const;
-    // The largest zoom whose table fits a client area of this size (MinZoom when none does).
-    double ZoomToFit(QSize client) const;
     // The client area the window could have on its screen.
     QSize LargestClient() const;
     // Takes zoom z: sizes, fonts and every picture drawn again at the new size.
     void ApplyZoom(double z);
-    void mnViewZoom_Click(int direction);
-    void mnViewFit_Click(bool on);
     // Draws into a pile picture at the zoom, noting what it shows for a later zoom.
     void Draw(PictureBox* pic, uint8_t code, bool inverse);
     void Form_Unload();
 
-    void mnGameNew_Click();
-    void mnGameOpen_Click();
-    void mnGameSave_Click();
-    void mnGameSaveAs_Click();
-    void mnGameDeck_Click();
-    void mnGameOption_Click();
-    void mnGameExit_Click();
-    void mnHelpAbout_Click();
     void lblPlayer_DblClick(int Index);
     void picCloseDeck_Click(int Index);
     void picDrag_MouseDown(QPointF pos);
     void picDrag_MouseMove(QPointF pos);
     void picDrag_MouseUp();
-    // Enter or Space on a pile: the card in hand goes there, or tries to.
-    void picDrag_KeyDrop(Pile to);
 
     void Highlight(Pile pile, bool on);
     // Notes the highlight a pile was just drawn with.
@@ -192,13 +174,13 @@ private:
     // Flies the card in hand; false when the game was replaced while it flew.
     bool FlyDragPic(QPointF from, QPointF to);
     bool SeatShown(uint8_t I) const;
-    // The status line for the table as it stands, with the penalty explained last.
+    // The person whose turn it is may act now, and holds no card with the mouse.
+    bool MayAct() const;
+    // The status line for the table as it stands, and every pile described for screen readers.
     void UpdateStatus();
     // Names and values of every pile and seat for screen readers, from the record.
     void DescribeTable();
     void DescribeHand();
-    // Tells a screen reader what just happened.
-    void Announce(const QString& text);
     // The explanation of a penalty stays until its player acts again.
     void ExplanationSeen(int seat);
     // The seats the table shows.
@@ -207,7 +189,7 @@ private:
     mdlGlobal& g_;
     CardLibrary& cards_;
     GameRules* rules_ = nullptr;
-    std::unique_ptr<SavedGameCommands> files_;
+    TableMenu* menu_ = nullptr;
 
     QWidget* table_ = nullptr;
     std::array<QWidget*, layout::MaxSeats> fraPlayer_{};
@@ -217,7 +199,7 @@ private:
     QWidget* fraSuit_ = nullptr;
     std::array<PictureBox*, layout::SuitPiles> picSuit_{};
     PictureBox* picDrag_ = nullptr;
-    QLabel* lblStatus_ = nullptr;
+    std::unique_ptr<StatusLine> status_;
     TableKeys* keys_ = nullptr;
 
     // Which of the four places in the band each suit pile picture occupies.
@@ -236,11 +218,6 @@ private:
     bool resizing_ = false;
     bool tooSmall_ = false;
     bool unloaded_ = false;
-    // The penalty explained in the status line (Latin-1), the seat it was for (-1: none), and
-    // the end-of-game message of the game just over.
-    std::string explanation_;
-    int explainedSeat_ = -1;
-    std::string lastResult_;
 };
 
 } // namespace korvane

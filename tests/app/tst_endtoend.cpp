@@ -7,6 +7,7 @@
 #include "dialogs/frmSplash.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
+#include "table/TableMenu.h"
 #include "table/frmKorvane.h"
 
 #include <QAbstractButton>
@@ -107,7 +108,7 @@ private:
         if (!QTest::qWaitForWindowActive(window.get()))
             return QCoreApplication::exit(3);
         // F2 is what the person presses; the game is played inside the command.
-        QObject::connect(window->mnGameNew, &QAction::triggered, window.get(),
+        QObject::connect(window->Menu().mnGameNew, &QAction::triggered, window.get(),
                          [this] { newGameByKey = true; });
         QTest::keyClick(window.get(), Qt::Key_F2);
 

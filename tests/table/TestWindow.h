@@ -7,6 +7,7 @@
 #include "cards/mdlCardAPI.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
+#include "table/TableMenu.h"
 #include "table/frmKorvane.h"
 
 #include <QTest>
@@ -80,7 +81,7 @@ struct Rig {
         w->players = [n, humans](GameInfo& G) { SeatPlayers(G, n, humans); };
         g.Game.MoveSpeed = {0, 0};
         w->SetFlightClock([now = uint32_t{0}]() mutable { return now += 1000; });
-        w->mnGameNew->trigger();
+        w->Menu().mnGameNew->trigger();
     }
     // Three people; player 0 to move with `inHand` on top of his open pile over a 3 of spades,
     // the Jack and Queen of spades on his closed pile. Player 1's open pile shows a 6 of

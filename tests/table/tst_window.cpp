@@ -183,8 +183,11 @@ private slots:
         for (int i = 0; i < 8; ++i) {
             const QPoint closed = r.On(r.w->picCloseDeck(i));
             const QPoint open = r.Open(i);
-            QCOMPARE(pixel(closed + QPoint(71 + 4, 48)), green);
-            QCOMPARE(pixel(closed + QPoint(-4, 48)), green);
+            // The person's own piles carry the focus frame.
+            if (i != r.w->FocusedPile().index) {
+                QCOMPARE(pixel(closed + QPoint(71 + 4, 48)), green);
+                QCOMPARE(pixel(closed + QPoint(-4, 48)), green);
+            }
             // A face is white along its left margin; the back (a blue design) is blue.
             const QColor margin = Mean(img, QRect(open + QPoint(4, 36), QSize(4, 24)), dpr);
             QVERIFY2(margin.red() > 235 && margin.green() > 235 && margin.blue() > 235,
@@ -232,16 +235,16 @@ private slots:
         // Twice the way at twice the size: as many steps.
         QCOMPARE(flightBack({0, 240}), steps);
 
-        r.w->mnViewActualSize->trigger();
+        r.w->Menu().mnViewActualSize->trigger();
         QCOMPARE(r.w->LabelHeight(), L);
         QCOMPARE(r.w->picOpenDeck(0)->geometry(), QRect(87, 8 + L + 8, 71, 96));
         QCOMPARE(r.w->MinimumClientSize(), minimum);
         // Zoom In stops at what the screen can hold: eight seats at 1.25 are wider than it.
         r.NewGame(8);
         QVERIFY(r.w->screen()->availableGeometry().width() < 4 * 208 + 5 * 10);
-        r.w->mnViewZoomIn->trigger();
+        r.w->Menu().mnViewZoomIn->trigger();
         QCOMPARE(r.w->Zoom(), 1.0);
-        r.w->mnViewZoomOut->trigger();
+        r.w->Menu().mnViewZoomOut->trigger();
         QCOMPARE(r.w->Zoom(), 0.75);
         QCOMPARE(r.w->notEnoughResolution, 0);
     }
@@ -279,7 +282,7 @@ private slots:
     void fitToWindowFollowsResizes() {
         Rig r;
         r.NewGame(3);
-        r.w->mnViewFit->trigger();
+        r.w->Menu().mnViewFit->trigger();
         QVERIFY(r.w->FitsToWindow());
         for (QSize client : {QSize(1300, 1000), QSize(1000, 1200), QSize(300, 400)}) {
             r.w->resize(client + r.w->size() - r.w->Table()->size());
@@ -294,8 +297,8 @@ private slots:
             QCOMPARE(r.w->PileSize(), QSize(qRound(71 * r.w->Zoom()), qRound(96 * r.w->Zoom())));
         }
         QVERIFY(r.w->Zoom() < 1);
-        r.w->mnViewActualSize->trigger();
-        QVERIFY(!r.w->FitsToWindow() && !r.w->mnViewFit->isChecked());
+        r.w->Menu().mnViewActualSize->trigger();
+        QVERIFY(!r.w->FitsToWindow() && !r.w->Menu().mnViewFit->isChecked());
         QCOMPARE(r.w->Zoom(), 1.0);
     }
 
@@ -646,7 +649,7 @@ private slots:
             deck->picDeck_Click(3);
             deck->cmdOK_Click();
         });
-        r.w->mnGameDeck->trigger();
+        r.w->Menu().mnGameDeck->trigger();
         QCOMPARE(r.G().DeckBack, uint8_t(FirstBack + 3));
         PictureBox expected;
         expected.setBackground(frmKorvane::TableColour());
@@ -660,7 +663,7 @@ private slots:
         Rig r;
         r.NewGame(3);
         const uint64_t epoch = r.rules->Epoch();
-        r.w->mnGameExit->trigger();
+        r.w->Menu().mnGameExit->trigger();
         QVERIFY(!r.w->isVisible());
         QVERIFY(!r.cards.Ready());
         QVERIFY(r.rules->Epoch() != epoch);

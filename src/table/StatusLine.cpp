@@ -1,0 +1,73 @@
+#include "table/StatusLine.h"
+
+#include "table/StatusText.h"
+#include "table/TablePaint.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QStatusBar>
+
+namespace korvane {
+
+StatusLine::StatusLine(QStatusBar& bar, const GameInfo& game)
+    : bar_(bar), game_(game), label_(new QLabel(&bar)) {
+    label_->setObjectName(QStringLiteral("lblStatus"));
+    label_->setTextFormat(Qt::PlainText);
+    label_->setWordWrap(true);
+    label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Four lines (the turn, and a penalty's explanation, each of which may wrap), so that no
+    // text ever resizes the table.
+    label_->setFixedHeight(4 * label_->fontMetrics().lineSpacing() + 4);
+    bar_.addWidget(label_, 1);
+    bar_.setSizeGripEnabled(false);
+    bar_.setAccessibleName(QObject::tr("Table events"));
+}
+
+void StatusLine::Refresh() {
+    // A seat handed over to the computer has nobody left to read its explanation.
+    if (note_ && paint::SeatExists(game_, note_->seat) && game_.Player[note_->seat].Computer)
+        note_.reset();
+    std::string text = status::TurnLine(game_, lastResult_);
+    if (note_)
+        text += "\n" + status::PenaltyText(game_, *note_);
+    const QString shown = QString::fromLatin1(text);
+    if (shown != label_->text()) {
+        label_->setText(shown);
+        Announce(shown);
+    }
+}
+
+void StatusLine::Announce(const QString& text) {
+    // Qt 6.4 has no announcement of its own: the status bar carries the sentence as its
+    // description and raises an alert, which screen readers speak.
+    bar_.setAccessibleDescription(text);
+    QAccessibleEvent event(&bar_, QAccessible::Alert);
+    QAccessible::updateAccessibility(&event);
+}
+
+void StatusLine::Explain(const PenaltyNote& note, bool cardsFlying) {
+    note_ = note;
+    flying_ = cardsFlying;
+    Refresh();
+}
+
+void StatusLine::Seen(int seat, bool moveRunning) {
+    if (!note_ || note_->seat != seat || moveRunning)
+        return;
+    note_.reset();
+    Refresh();
+}
+
+void StatusLine::GameOver(const std::string& message) {
+    lastResult_ = message;
+    Refresh();
+}
+
+void StatusLine::NewTable(bool withGame) {
+    note_.reset();
+    if (withGame)
+        lastResult_.clear();
+    Refresh();
+}
+
+} // namespace korvane

@@ -1,0 +1,49 @@
+// The line below the table: whose turn it is and what the person may do, why he was just
+// charged a penalty, and how the last game ended. Every change is said to a screen reader.
+#pragma once
+
+#include "engine/GameRecord.h"
+#include "engine/TableDisplay.h"
+
+#include <QString>
+
+#include <optional>
+#include <string>
+
+class QLabel;
+class QStatusBar;
+
+namespace korvane {
+
+class StatusLine {
+public:
+    // Puts the line into the window's status bar.
+    StatusLine(QStatusBar& bar, const GameInfo& game);
+
+    QLabel* Label() const { return label_; }
+    // The line for the table as it stands; said aloud when it changed.
+    void Refresh();
+    // Tells a screen reader what just happened.
+    void Announce(const QString& text);
+
+    // A penalty was charged. Its explanation stays until its player acts again, and goes at once
+    // when his seat is handed to the computer.
+    void Explain(const PenaltyNote& note, bool cardsFlying);
+    // The person of `seat` acted; a move still running keeps the explanation of its penalty.
+    void Seen(int seat, bool moveRunning);
+    // The end-of-game message, shown until the next game is on the table.
+    void GameOver(const std::string& message);
+    // A new table: nothing of the game before is explained, and a table with a game on it has
+    // no last result either.
+    void NewTable(bool withGame);
+
+private:
+    QStatusBar& bar_;
+    const GameInfo& game_;
+    QLabel* label_;
+    std::optional<PenaltyNote> note_;
+    bool flying_ = false;
+    std::string lastResult_;
+};
+
+} // namespace korvane

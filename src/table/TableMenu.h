@@ -1,0 +1,57 @@
+// The table window's menu bar: Game, View and Help, and what their commands do.
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class QAction;
+
+namespace korvane {
+
+class CardLibrary;
+class GameRules;
+class SavedGameCommands;
+class frmKorvane;
+class mdlGlobal;
+
+class TableMenu : public QObject {
+    Q_OBJECT
+public:
+    TableMenu(frmKorvane& window, mdlGlobal& global, CardLibrary& cards);
+    ~TableMenu() override;
+    TableMenu(const TableMenu&) = delete;
+    TableMenu& operator=(const TableMenu&) = delete;
+
+    // The game and file commands act on these rules (none before they are built).
+    void SetRules(GameRules* rules);
+
+    QAction* mnGameNew = nullptr;
+    QAction* mnGameOpen = nullptr;
+    QAction* mnGameSave = nullptr;
+    QAction* mnGameSaveAs = nullptr;
+    QAction* mnGameDeck = nullptr;
+    QAction* mnGameOption = nullptr;
+    QAction* mnGameExit = nullptr;
+    QAction* mnViewZoomIn = nullptr;
+    QAction* mnViewZoomOut = nullptr;
+    QAction* mnViewActualSize = nullptr;
+    QAction* mnViewFit = nullptr;
+    QAction* mnGameIndex = nullptr;
+    QAction* mnHelpAbout = nullptr;
+
+private:
+    void BuildGameMenu();
+    void BuildViewMenu();
+    void BuildHelpMenu();
+    void mnGameNew_Click();
+    void mnGameDeck_Click();
+
+    frmKorvane& w_;
+    mdlGlobal& g_;
+    CardLibrary& cards_;
+    GameRules* rules_ = nullptr;
+    std::unique_ptr<SavedGameCommands> files_;
+};
+
+} // namespace korvane

@@ -11,6 +11,7 @@
 #include "table/StatusText.h"
 #include "table/TableAccessible.h"
 #include "table/TableMenu.h"
+#include "table/SeatPanel.h"
 #include "table/TablePaint.h"
 
 #include <QApplication>
@@ -76,6 +77,22 @@ frmKorvane::frmKorvane(mdlGlobal& global, CardLibrary& cards, QWidget* parent)
 
 frmKorvane::~frmKorvane() = default;
 
+QWidget* frmKorvane::fraPlayer(int i) const {
+    return seat_.at(i);
+}
+
+PictureBox* frmKorvane::picCloseDeck(int i) const {
+    return seat_.at(i)->Closed();
+}
+
+PictureBox* frmKorvane::picOpenDeck(int i) const {
+    return seat_.at(i)->Open();
+}
+
+QLabel* frmKorvane::lblPlayer(int i) const {
+    return seat_.at(i)->Label();
+}
+
 QLabel* frmKorvane::lblStatus() const {
     return status_->Label();
 }
@@ -91,26 +108,14 @@ void frmKorvane::Form_Load() {
     labelHeight_ = TwoLines(table_->font());
 
     for (int i = 0; i < layout::MaxSeats; ++i) {
-        QWidget* fra = new QWidget(table_);
-        Fill(fra, TableColour());
-        fra->hide();
-        fraPlayer_[i] = fra;
-        picCloseDeck_[i] = new PictureBox(fra);
-        picOpenDeck_[i] = new PictureBox(fra);
-        picCloseDeck_[i]->setBackground(TableColour());
-        picOpenDeck_[i]->setBackground(TableColour());
-        QLabel* lbl = new QLabel(fra);
-        lbl->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        lbl->setWordWrap(true);
-        // A name is shown as typed: never read as markup.
-        lbl->setTextFormat(Qt::PlainText);
-        Fill(lbl, TableColour());
-        lbl->installEventFilter(this);
-        lbl->setToolTip(QString::fromLatin1(status::LabelTip()));
-        lblPlayer_[i] = lbl;
-        connect(picCloseDeck_[i], &PictureBox::clicked, this, [this, i] {
+        seat_[i] = new SeatPanel(table_, TableColour());
+        connect(seat_[i], &SeatPanel::closedClicked, this, [this, i] {
             keys_->MouseUsed();
             picCloseDeck_Click(i);
+        });
+        connect(seat_[i], &SeatPanel::labelDoubleClicked, this, [this, i] {
+            if (rules_)
+                rules_->lblPlayer_DblClick(i);
         });
     }
     fraSuit_ = new QWidget(table_);
@@ -133,8 +138,8 @@ void frmKorvane::Form_Load() {
     connect(this, &frmKorvane::FocusMoved, this, [this] {
         const Pile p = FocusedPile();
         for (uint8_t i = 0; i < layout::MaxSeats; ++i) {
-            picCloseDeck_[i]->SetKeyFocus(p == Pile::Closed(i));
-            picOpenDeck_[i]->SetKeyFocus(p == Pile::Open(i));
+            seat_[i]->Closed()->SetKeyFocus(p == Pile::Closed(i));
+            seat_[i]->Open()->SetKeyFocus(p == Pile::Open(i));
         }
         for (uint8_t s = 0; s < layout::SuitPiles; ++s)
             picSuit_[s]->SetKeyFocus(p == Pile::Suit(s));
@@ -225,13 +230,8 @@ void frmKorvane::ApplyZoom(double z) {
     const QFont font = LabelFont(z);
     table_->setFont(font);
     labelHeight_ = TwoLines(font);
-    for (QLabel* lbl : lblPlayer_) {
-        // A label keeps its own weight and slant.
-        QFont own = font;
-        own.setBold(lbl->font().bold());
-        own.setItalic(lbl->font().italic());
-        lbl->setFont(own);
-    }
+    for (SeatPanel* seat : seat_)
+        seat->ZoomLabel(font);
     SizePictures();
     for (const auto& [pic, look] : shown_)
         Draw(const_cast<PictureBox*>(pic), look.first, look.second);
@@ -245,10 +245,7 @@ void frmKorvane::SizePictures() {
     for (int i = 0; i < layout::MaxSeats; ++i) {
         const layout::PanelLayout p =
             layout::SizeFrames(layout::SeatOnTop(i, n), pile, labelHeight_, spacing_);
-        fraPlayer_[i]->resize(p.panel.w, p.panel.h);
-        picCloseDeck_[i]->setGeometry(ToQRect(p.closed));
-        picOpenDeck_[i]->setGeometry(ToQRect(p.open));
-        lblPlayer_[i]->setGeometry(ToQRect(p.label));
+        seat_[i]->Arrange(p);
     }
     for (int i = 0; i < layout::SuitPiles; ++i)
         picSuit_[i]->setGeometry(picSuit_[i]->x(), spacing_, pile.w, pile.h);
@@ -269,11 +266,11 @@ void frmKorvane::SetCaption(bool ShowTable) {
     picDrag_->raise();
     const int n = SeatsShown();
     for (int i = 0; i < layout::MaxSeats; ++i)
-        fraPlayer_[i]->hide();
+        seat_[i]->hide();
     if (ShowTable) {
         for (int i = 0; i < n && i < static_cast<int>(g_.Game.Player.size()); ++i) {
-            lblPlayer_[i]->setText(QString::fromLatin1(g_.Game.Player[i].TrimmedName()));
-            fraPlayer_[i]->show();
+            seat_[i]->Label()->setText(QString::fromLatin1(g_.Game.Player[i].TrimmedName()));
+            seat_[i]->show();
         }
         fraSuit_->show();
     } else {
@@ -328,7 +325,7 @@ void frmKorvane::ApplyLayout(const layout::Size& client) {
     for (int i = 0; i < layout::SuitPiles; ++i)
         picSuit_[i]->move(t.suitLeft[suitSlot_[i]], t.suitTop);
     for (int i = 0; i < n; ++i)
-        fraPlayer_[i]->move(t.panel[i].x, t.panel[i].y);
+        seat_[i]->move(t.panel[i].x, t.panel[i].y);
     // The card in hand follows its pile, unless the user is holding it.
     if (!dragging_ && !HandPile(G).IsNone())
         picDrag_->move(PilePosition(HandPile(G)));
@@ -348,9 +345,9 @@ PictureBox* frmKorvane::PileWidget(Pile pile) const {
     case Pile::Kind::Suit:
         return pile.index < layout::SuitPiles ? picSuit_[pile.index] : nullptr;
     case Pile::Kind::Open:
-        return pile.index < layout::MaxSeats ? picOpenDeck_[pile.index] : nullptr;
+        return pile.index < layout::MaxSeats ? seat_[pile.index]->Open() : nullptr;
     case Pile::Kind::Closed:
-        return pile.index < layout::MaxSeats ? picCloseDeck_[pile.index] : nullptr;
+        return pile.index < layout::MaxSeats ? seat_[pile.index]->Closed() : nullptr;
     case Pile::Kind::None:
         break;
     }
@@ -376,7 +373,7 @@ std::vector<Pile> frmKorvane::PilesInOrder() const {
     if (fraSuit_->isHidden())
         return order;
     for (uint8_t i = 0; i < SeatsShown(); ++i) {
-        if (fraPlayer_[i]->isHidden())
+        if (seat_[i]->isHidden())
             continue;
         order.push_back(Pile::Closed(i));
         order.push_back(Pile::Open(i));
@@ -423,14 +420,14 @@ void frmKorvane::PaintCloseDeck(uint8_t I) {
     paint::DragState drag;
     drag.visible = !picDrag_->isHidden();
     drag.card = dragCode_;
-    Draw(picCloseDeck_[I], paint::CloseDeckCode(g_.Game, I, drag), false);
+    Draw(seat_[I]->Closed(), paint::CloseDeckCode(g_.Game, I, drag), false);
 }
 
 void frmKorvane::PaintOpenDeck(uint8_t I, bool Inverse) {
     if (!SeatShown(I))
         return;
     const paint::Look look = paint::OpenDeckLook(g_.Game, I, Inverse);
-    Draw(picOpenDeck_[I], look.code, look.inverse);
+    Draw(seat_[I]->Open(), look.code, look.inverse);
     MarkHighlight(Pile::Open(I), Inverse);
 }
 
@@ -438,17 +435,7 @@ void frmKorvane::PrintLabel(uint8_t I) {
     if (!SeatShown(I))
         return;
     const paint::LabelLook look = paint::PlayerLabel(g_.Game, I);
-    QLabel* lbl = lblPlayer_[I];
-    QFont font = lbl->font();
-    font.setBold(look.current);
-    font.setItalic(look.italic);
-    lbl->setFont(font);
-    QPalette pal = lbl->palette();
-    pal.setColor(QPalette::WindowText, look.current
-                                           ? QColor(255, 0, 0)
-                                           : QApplication::palette().color(QPalette::ButtonText));
-    lbl->setPalette(pal);
-    lbl->setText(QString::fromLatin1(look.text));
+    seat_[I]->ShowLabel(QString::fromLatin1(look.text), look.current, look.italic);
     UpdateStatus();
 }
 
@@ -504,7 +491,7 @@ void frmKorvane::SetCurrentPlayer(bool SetDrag, bool Inverse) {
     if (SetDrag)
         SetDragPic(Pile::Open(c), open.Top());
     const paint::Look look = paint::BeneathTopLook(G, c, Inverse);
-    Draw(picOpenDeck_[c], look.code, look.inverse);
+    Draw(seat_[c]->Open(), look.code, look.inverse);
     MarkHighlight(Pile::Open(c), Inverse);
 }
 
@@ -541,7 +528,7 @@ void frmKorvane::SwapSuitPlaces(uint8_t a, uint8_t b) {
 
 void frmKorvane::HidePlayerFrames() {
     for (int i = 0; i < SeatsShown(); ++i)
-        fraPlayer_[i]->hide();
+        seat_[i]->hide();
 }
 
 void frmKorvane::ShowPenalty(const PenaltyNote& note, bool cardsFlying) {
@@ -565,11 +552,11 @@ void frmKorvane::DescribeTable() {
         pic->SetAccessibleValue(QString::fromLatin1(access::PileValue(G, pile)));
     };
     for (uint8_t i = 0; i < SeatsShown(); ++i) {
-        describe(picCloseDeck_[i], Pile::Closed(i));
-        describe(picOpenDeck_[i], Pile::Open(i));
+        describe(seat_[i]->Closed(), Pile::Closed(i));
+        describe(seat_[i]->Open(), Pile::Open(i));
         const QString seat = QString::fromLatin1(access::SeatSummary(G, i));
-        fraPlayer_[i]->setAccessibleName(seat);
-        lblPlayer_[i]->setAccessibleName(seat);
+        seat_[i]->setAccessibleName(seat);
+        seat_[i]->Label()->setAccessibleName(seat);
     }
     for (uint8_t s = 0; s < layout::SuitPiles; ++s)
         describe(picSuit_[s], Pile::Suit(s));
@@ -699,11 +686,6 @@ void frmKorvane::SetRules(GameRules* rules) {
     menu_->SetRules(rules);
 }
 
-void frmKorvane::lblPlayer_DblClick(int Index) {
-    if (rules_)
-        rules_->lblPlayer_DblClick(Index);
-}
-
 void frmKorvane::picCloseDeck_Click(int Index) {
     if (Index == g_.Game.CurrentPlayer)
         ExplanationSeen(Index);
@@ -752,14 +734,6 @@ bool frmKorvane::eventFilter(QObject* watched, QEvent* event) {
             return true;
         default:
             return false;
-        }
-    }
-    if (event->type() == QEvent::MouseButtonDblClick) {
-        for (int i = 0; i < layout::MaxSeats; ++i) {
-            if (watched == lblPlayer_[i]) {
-                lblPlayer_DblClick(i);
-                return true;
-            }
         }
     }
     return QMainWindow::eventFilter(watched, event);

@@ -26,6 +26,7 @@ namespace korvane {
 class CardLibrary;
 class GameRules;
 class PictureBox;
+class SeatPanel;
 class StatusLine;
 class TableMenu;
 class mdlGlobal;
@@ -94,10 +95,10 @@ public:
     QWidget* Table() const { return table_; }
 
     // ---- Widgets ----
-    QWidget* fraPlayer(int i) const { return fraPlayer_.at(i); }
-    PictureBox* picCloseDeck(int i) const { return picCloseDeck_.at(i); }
-    PictureBox* picOpenDeck(int i) const { return picOpenDeck_.at(i); }
-    QLabel* lblPlayer(int i) const { return lblPlayer_.at(i); }
+    QWidget* fraPlayer(int i) const;
+    PictureBox* picCloseDeck(int i) const;
+    PictureBox* picOpenDeck(int i) const;
+    QLabel* lblPlayer(int i) const;
     QWidget* fraSuit() const { return fraSuit_; }
     PictureBox* picSuit(int i) const { return picSuit_.at(i); }
     PictureBox* picDrag() const { return picDrag_; }
@@ -160,7 +161,6 @@ private:
     void Draw(PictureBox* pic, uint8_t code, bool inverse);
     void Form_Unload();
 
-    void lblPlayer_DblClick(int Index);
     void picCloseDeck_Click(int Index);
     void picDrag_MouseDown(QPointF pos);
     void picDrag_MouseMove(QPointF pos);
@@ -192,10 +192,7 @@ private:
     TableMenu* menu_ = nullptr;
 
     QWidget* table_ = nullptr;
-    std::array<QWidget*, layout::MaxSeats> fraPlayer_{};
-    std::array<PictureBox*, layout::MaxSeats> picCloseDeck_{};
-    std::array<PictureBox*, layout::MaxSeats> picOpenDeck_{};
-    std::array<QLabel*, layout::MaxSeats> lblPlayer_{};
+    std::array<SeatPanel*, layout::MaxSeats> seat_{};
     QWidget* fraSuit_ = nullptr;
     std::array<PictureBox*, layout::SuitPiles> picSuit_{};
     PictureBox* picDrag_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
+#include "table/StatusText.h"
 #include "table/frmKorvane.h"
 
 #include <QKeyEvent>
@@ -198,6 +199,8 @@ bool TableKeys::KeyPress(const QKeyEvent& key) {
 void TableKeys::Activate() {
     GameRules* rules = w_.Rules();
     const GameInfo& G = w_.g_.Game;
+    const bool moving = !rules || rules->MoveInProgress() || w_.Dragging();
+    w_.KeyRefused(status::KeyRefusal(G, focused_, moving));
     // As with the mouse: one move at a time, and only for a person whose turn it is.
     if (!rules || rules->MoveInProgress() || w_.Dragging() || !G.InProgress() ||
         G.CurrentPlayer >= G.Player.size() || G.Player[G.CurrentPlayer].Computer)

@@ -119,7 +119,10 @@ void frmKorvane::Form_Load() {
         lbl->installEventFilter(this);
         lbl->setToolTip(QString::fromLatin1(status::LabelTip()));
         lblPlayer_[i] = lbl;
-        connect(picCloseDeck_[i], &PictureBox::clicked, this, [this, i] { picCloseDeck_Click(i); });
+        connect(picCloseDeck_[i], &PictureBox::clicked, this, [this, i] {
+            MouseUsed();
+            picCloseDeck_Click(i);
+        });
     }
     fraSuit_ = new QWidget(table_);
     Fill(fraSuit_, TableColour());
@@ -403,6 +406,7 @@ void frmKorvane::SetCaption(bool ShowTable) {
     // A new table: nothing of the game before is explained any more.
     explanation_.clear();
     explainedSeat_ = -1;
+    keyNote_.clear();
     if (ShowTable)
         lastResult_.clear();
     UpdateStatus();
@@ -651,7 +655,7 @@ void frmKorvane::HidePlayerFrames() {
 }
 
 void frmKorvane::ShowPenalty(const PenaltyNote& note, bool cardsFlying) {
-    explanation_ = status::PenaltyText(g_.Game, note);
+    explanation_ = status::PenaltyText(g_.Game, note, cardsFlying);
     explainedSeat_ = note.seat;
     // The place he overlooked carries the drop highlight while the cards come to him.
     if (!note.places.empty())
@@ -669,7 +673,9 @@ void frmKorvane::UpdateStatus() {
         explanation_.clear();
         explainedSeat_ = -1;
     }
-    std::string text = status::TurnLine(g_.Game, lastResult_);
+    std::string text = status::TurnLine(g_.Game, lastResult_, lastInput_);
+    if (!keyNote_.empty())
+        text += "\n" + keyNote_;
     if (!explanation_.empty())
         text += "\n" + explanation_;
     const QString shown = QString::fromLatin1(text);
@@ -908,12 +914,20 @@ bool frmKorvane::eventFilter(QObject* watched, QEvent* event) {
         Form_Resize();
         return false;
     }
-    if (watched == table_ && event->type() == QEvent::KeyPress &&
-        keys_->KeyPress(*static_cast<QKeyEvent*>(event)))
-        return true;
+    if (watched == table_ && event->type() == QEvent::KeyPress) {
+        // Worded for keys from this key on, if the table uses it.
+        const status::Input before = std::exchange(lastInput_, status::Input::Keys);
+        keyNote_.clear();
+        if (keys_->KeyPress(*static_cast<QKeyEvent*>(event))) {
+            UpdateStatus();
+            return true;
+        }
+        lastInput_ = before;
+    }
     if (watched == picDrag_) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
+            MouseUsed();
             picDrag_MouseDown(static_cast<QMouseEvent*>(event)->position());
             return true;
         case QEvent::MouseMove:
@@ -979,6 +993,17 @@ void frmKorvane::picDrag_KeyDrop(Pile to) {
     ExplanationSeen(g_.Game.CurrentPlayer);
     if (rules_)
         rules_->HumanChoose(to);
+}
+
+void frmKorvane::KeyRefused(const std::string& why) {
+    keyNote_ = why;
+    UpdateStatus();
+}
+
+void frmKorvane::MouseUsed() {
+    lastInput_ = status::Input::Mouse;
+    keyNote_.clear();
+    UpdateStatus();
 }
 
 Pile frmKorvane::FocusedPile() const {

@@ -4,6 +4,7 @@
 
 #include "engine/TableDisplay.h"
 #include "movement/Pause.h"
+#include "table/StatusText.h"
 #include "table/TableLayout.h"
 
 #include <QMainWindow>
@@ -183,6 +184,10 @@ private:
     void picDrag_MouseUp();
     // Enter or Space on a pile: the card in hand goes there, or tries to.
     void picDrag_KeyDrop(Pile to);
+    // Why the key just pressed does nothing (empty: it acts), shown until the next input.
+    void KeyRefused(const std::string& why);
+    // A click or a press on the card in hand: the status line words the mouse first again.
+    void MouseUsed();
 
     void Highlight(Pile pile, bool on);
     // Notes the highlight a pile was just drawn with.
@@ -241,6 +246,9 @@ private:
     std::string explanation_;
     int explainedSeat_ = -1;
     std::string lastResult_;
+    // How the person last played, and the note of a key that could not act.
+    status::Input lastInput_ = status::Input::Mouse;
+    std::string keyNote_;
 };
 
 } // namespace korvane

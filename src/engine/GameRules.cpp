@@ -83,6 +83,19 @@ bool PileTakes(const GameInfo& game, Pile to) {
     return to.index == game.CurrentPlayer || OpenPileTakes(game.Player[to.index].OpenDeck, card);
 }
 
+PlaceKinds KindsTaking(const GameInfo& game, uint8_t card) {
+    PlaceKinds kinds;
+    if (card >= CardsInPack)
+        return kinds;
+    for (uint8_t s = 0; s < SuitPiles; ++s)
+        kinds.suitPile = kinds.suitPile || PlaceTakes(game, s, card);
+    const std::size_t seats = std::min<std::size_t>(game.PlayerCount, game.Player.size());
+    for (std::size_t p = 0; p < seats; ++p)
+        kinds.otherOpenPile = kinds.otherOpenPile || (p != game.CurrentPlayer &&
+                                                      OpenPileTakes(game.Player[p].OpenDeck, card));
+    return kinds;
+}
+
 GameRules::GameRules(mdlGlobal& global, TableDisplay& display)
     : g_(global), view_(display), ask_(display, *this) {
     stats_.penaltiesBySeat.assign(MaxPlayers, 0);

@@ -42,6 +42,15 @@ struct PlayStats {
 // as a last resort; the open pile's top goes back where it was).
 bool PileTakes(const GameInfo& game, Pile to);
 
+// The kinds of place that take `card` for the current player on this table, by the move
+// finder's own tests: a suit place (PlaceTakes), another player's open pile (OpenPileTakes).
+struct PlaceKinds {
+    bool suitPile = false;
+    bool otherOpenPile = false;
+    bool Any() const { return suitPile || otherOpenPile; }
+};
+PlaceKinds KindsTaking(const GameInfo& game, uint8_t card);
+
 class GameRules {
 public:
     GameRules(mdlGlobal& global, TableDisplay& display);

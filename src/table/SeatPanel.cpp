@@ -54,9 +54,8 @@ void SeatPanel::ShowLabel(const QString& text, bool current, bool italic) {
     font.setItalic(italic);
     label_->setFont(font);
     QPalette pal = label_->palette();
-    pal.setColor(QPalette::WindowText, current
-                                           ? CurrentInk()
-                                           : QApplication::palette().color(QPalette::ButtonText));
+    pal.setColor(QPalette::WindowText,
+                 current ? CurrentInk() : QApplication::palette().color(QPalette::ButtonText));
     pal.setColor(QPalette::Window, current ? Plate() : cloth_);
     label_->setPalette(pal);
     label_->setText(text);

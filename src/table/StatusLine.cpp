@@ -1,6 +1,5 @@
 #include "table/StatusLine.h"
 
-#include "table/StatusText.h"
 #include "table/TablePaint.h"
 
 #include <QAccessible>
@@ -27,9 +26,11 @@ void StatusLine::Refresh() {
     // A seat handed over to the computer has nobody left to read its explanation.
     if (note_ && paint::SeatExists(game_, note_->seat) && game_.Player[note_->seat].Computer)
         note_.reset();
-    std::string text = status::TurnLine(game_, lastResult_);
+    std::string text = status::TurnLine(game_, lastResult_, input_);
+    if (!refusal_.empty())
+        text += "\n" + refusal_;
     if (note_)
-        text += "\n" + status::PenaltyText(game_, *note_);
+        text += "\n" + status::PenaltyText(game_, *note_, flying_);
     const QString shown = QString::fromLatin1(text);
     if (shown != label_->text()) {
         label_->setText(shown);
@@ -63,8 +64,19 @@ void StatusLine::GameOver(const std::string& message) {
     Refresh();
 }
 
+void StatusLine::SetInput(status::Input way) {
+    input_ = way;
+    Refresh();
+}
+
+void StatusLine::Refuse(const std::string& why) {
+    refusal_ = why;
+    Refresh();
+}
+
 void StatusLine::NewTable(bool withGame) {
     note_.reset();
+    refusal_.clear();
     if (withGame)
         lastResult_.clear();
     Refresh();

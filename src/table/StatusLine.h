@@ -4,6 +4,7 @@
 
 #include "engine/GameRecord.h"
 #include "engine/TableDisplay.h"
+#include "table/StatusText.h"
 
 #include <QString>
 
@@ -36,6 +37,10 @@ public:
     // A new table: nothing of the game before is explained, and a table with a game on it has
     // no last result either.
     void NewTable(bool withGame);
+    // How the person last played: the line names that way first.
+    void SetInput(status::Input way);
+    // Why the key just pressed could not act (empty: it did), shown until the next input.
+    void Refuse(const std::string& why);
 
 private:
     QStatusBar& bar_;
@@ -44,6 +49,8 @@ private:
     std::optional<PenaltyNote> note_;
     bool flying_ = false;
     std::string lastResult_;
+    status::Input input_ = status::Input::Mouse;
+    std::string refusal_;
 };
 
 } // namespace korvane

@@ -1,5 +1,7 @@
 #include "table/StatusText.h"
 
+#include "engine/GameRules.h"
+
 #include <array>
 
 namespace korvane::status {
@@ -38,12 +40,53 @@ std::string Places(const GameInfo& g, const std::vector<PenaltyNote::Place>& pla
     return out;
 }
 
-// Where a card may go, as a newcomer needs to hear it.
-std::string WhereItMayGo(uint8_t card) {
-    if (Rank(card) == 0)
-        return "onto an empty suit pile";
-    return "onto its suit pile or onto another player's " + RankName(Rank(card) - 1);
+// "onto its suit pile or onto another player's 6": the kinds of place that take the card now.
+std::string Onto(const GameInfo& g, uint8_t card) {
+    const PlaceKinds kinds = KindsTaking(g, card);
+    std::string out;
+    if (kinds.suitPile)
+        out = Rank(card) == 0 ? "onto an empty suit pile" : "onto its suit pile";
+    if (kinds.otherOpenPile)
+        out += (out.empty() ? "" : " or ") + std::string("onto another player's ") +
+               RankName(Rank(card) - 1);
+    return out;
 }
+
+// The sentence `s` with a capital first letter.
+std::string Capital(std::string s) {
+    if (!s.empty() && s[0] >= 'a' && s[0] <= 'z')
+        s[0] = static_cast<char>(s[0] - 'a' + 'A');
+    return s;
+}
+
+// Every instruction names both ways, the way he last played first. The keys move the frame
+// over the piles and act on the framed one.
+struct Ways {
+    bool keys;
+    std::string Either(const std::string& mouseFirst, const std::string& keysFirst) const {
+        return keys ? keysFirst : mouseFirst;
+    }
+    // `what`: "the 7 of clubs" or "it"; `onto`: where to, or "where it fits".
+    std::string Play(const std::string& what, const std::string& onto) const {
+        return Either("drag " + what + " " + onto +
+                          ", or move the frame there with Tab or the arrow keys and press Enter",
+                      "play " + what + " " + onto +
+                          " by moving the frame there with Tab or the arrow keys and pressing "
+                          "Enter, or drag it there");
+    }
+    std::string TurnUp() const {
+        return Either("click your face-down pile or press Enter on it to turn up a card",
+                      "press Enter on your face-down pile or click it to turn up a card");
+    }
+    std::string TurnOver() const {
+        return Either("click the circle or press Enter on it to turn your open pile over",
+                      "press Enter on the circle or click it to turn your open pile over");
+    }
+    std::string LayOnOwnPile() const {
+        return Either("drag it onto your own open pile or press Enter on that pile",
+                      "press Enter on your own open pile or drag it there");
+    }
+};
 
 } // namespace
 
@@ -53,7 +96,7 @@ std::string CardName(uint8_t card) {
     return RankName(Rank(card)) + " of " + SuitName(Suit(card));
 }
 
-std::string TurnLine(const GameInfo& g, const std::string& lastResult) {
+std::string TurnLine(const GameInfo& g, const std::string& lastResult, Input last) {
     if (!g.InProgress() || g.CurrentPlayer >= g.Player.size()) {
         if (!lastResult.empty())
             return "Game over: " + lastResult + " Start another with Game > New Game (F2).";
@@ -65,18 +108,32 @@ std::string TurnLine(const GameInfo& g, const std::string& lastResult) {
         return who + " (computer).";
     if (g.GameState == State::Penalty)
         return who + ": penalty cards are being handed over.";
+    const Ways ways{last == Input::Keys};
     const uint8_t card = g.CardInHand();
-    if (g.GameState == State::Turned && card != NoCard)
-        return who + ": you turned up the " + CardName(card) + ". Drag it " + WhereItMayGo(card) +
-               "; if it fits nowhere, onto your own open pile.";
-    const std::string turn = p.CloseDeck.Empty() ? "click the circle to turn your open pile over"
-                                                 : "click your face-down pile to turn up a card";
+    // With the tips off, finding the places is the player's own task: the line names none.
+    const std::string onto = g.ShowTip ? Onto(g, card) : "where it fits";
+    if (g.GameState == State::Turned && card != NoCard) {
+        const std::string turned = who + ": you turned up the " + CardName(card) + ". ";
+        if (!g.ShowTip)
+            return turned + Capital(ways.Play("it", onto)) + "; if it fits nowhere, " +
+                   ways.LayOnOwnPile() + ".";
+        if (onto.empty())
+            return turned + "It fits nowhere: " + ways.LayOnOwnPile() + ".";
+        return turned + Capital(ways.Play("it", onto)) + ".";
+    }
+    const std::string turn = p.CloseDeck.Empty() ? ways.TurnOver() : ways.TurnUp();
     if (card == NoCard)
         return who + ": " + turn + ".";
-    return who + ": drag the " + CardName(card) + " " + WhereItMayGo(card) + ", or " + turn + ".";
+    const std::string inHand = "the " + CardName(card);
+    if (!g.ShowTip)
+        return who + ": " + ways.Play(inHand, onto) + "; if it fits nowhere, " + turn + ".";
+    // Turning up a card while this one could be played would be a mistake.
+    if (onto.empty())
+        return who + ": " + inHand + " fits nowhere; " + turn + ".";
+    return who + ": " + ways.Play(inHand, onto) + ".";
 }
 
-std::string PenaltyText(const GameInfo& g, const PenaltyNote& note) {
+std::string PenaltyText(const GameInfo& g, const PenaltyNote& note, bool cardsFlying) {
     std::string text = "Penalty for " + Name(g, note.seat) + ": ";
     const std::string card = CardName(note.card);
     const std::string where = Places(g, note.places);
@@ -100,10 +157,39 @@ std::string PenaltyText(const GameInfo& g, const PenaltyNote& note) {
     if (note.cards == 0)
         text += " Nobody had a card left to give you.";
     else if (note.cards == 1)
-        text += " 1 card was handed over to you.";
+        text += cardsFlying ? " 1 card is being handed over to you."
+                            : " 1 card was handed over to you.";
     else
-        text += " " + std::to_string(note.cards) + " cards were handed over to you.";
+        text += " " + std::to_string(note.cards) +
+                (cardsFlying ? " cards are being handed over to you."
+                             : " cards were handed over to you.");
     return text;
+}
+
+std::string KeyRefusal(const GameInfo& g, Pile focused, bool moving) {
+    if (!g.InProgress() || g.CurrentPlayer >= g.Player.size() || g.GameState == State::Dealt)
+        return "There is no game to play: start one with Game > New Game (F2).";
+    const PlayerInfo& p = g.Player[g.CurrentPlayer];
+    if (p.Computer)
+        return "It is " + p.TrimmedName() + "'s turn: the computer plays it.";
+    if (g.GameState == State::Penalty)
+        return "Wait until the penalty cards have been handed over.";
+    if (moving)
+        return "Wait until the card has landed.";
+    if (focused.IsNone())
+        return "Move the frame onto a pile with Tab or the arrow keys first.";
+    if (focused.IsClosed() && focused.index != g.CurrentPlayer)
+        return "That is " + Name(g, focused.index) +
+               "'s face-down pile: only your own turns up a card for you.";
+    if (focused.IsClosed() && g.GameState == State::Turned)
+        return "You already hold the " + CardName(g.CardInHand()) +
+               ": play it, or lay it on your own open pile, before you turn up another card.";
+    if (!focused.IsClosed() && g.CardInHand() == NoCard)
+        return "You hold no card: turn one up from your face-down pile first.";
+    if (focused == Pile::Open(g.CurrentPlayer) && g.GameState != State::Turned)
+        return "The " + CardName(g.CardInHand()) +
+               " lies on this pile already: move the frame to where it should go.";
+    return {};
 }
 
 std::string LabelTip() {

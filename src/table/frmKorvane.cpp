@@ -7,11 +7,11 @@
 #include "engine/mdlGlobal.h"
 #include "movement/DragFlight.h"
 #include "movement/DropTarget.h"
+#include "table/SeatPanel.h"
 #include "table/StatusLine.h"
 #include "table/StatusText.h"
 #include "table/TableAccessible.h"
 #include "table/TableMenu.h"
-#include "table/SeatPanel.h"
 #include "table/TablePaint.h"
 
 #include <QApplication>
@@ -110,7 +110,7 @@ void frmKorvane::Form_Load() {
     for (int i = 0; i < layout::MaxSeats; ++i) {
         seat_[i] = new SeatPanel(table_, TableColour());
         connect(seat_[i], &SeatPanel::closedClicked, this, [this, i] {
-            keys_->MouseUsed();
+            MouseUsed();
             picCloseDeck_Click(i);
         });
         connect(seat_[i], &SeatPanel::labelDoubleClicked, this, [this, i] {
@@ -134,6 +134,10 @@ void frmKorvane::Form_Load() {
     table_->setFocusPolicy(Qt::StrongFocus);
     keys_ = new TableKeys(*this, g_.Game, *table_);
     connect(keys_, &TableKeys::moved, this, &frmKorvane::FocusMoved);
+    connect(keys_, &TableKeys::wayChanged, this, [this] {
+        status_->SetInput(keys_->KeysLastUsed() ? status::Input::Keys : status::Input::Mouse);
+        DescribeTable();
+    });
     // The pile the keyboard reached is said with what lies on it.
     connect(this, &frmKorvane::FocusMoved, this, [this] {
         const Pile p = FocusedPile();
@@ -715,12 +719,15 @@ bool frmKorvane::eventFilter(QObject* watched, QEvent* event) {
         Form_Resize();
         return false;
     }
-    if (watched == table_ && event->type() == QEvent::KeyPress &&
-        keys_->KeyPress(*static_cast<QKeyEvent*>(event)))
-        return true;
+    if (watched == table_ && event->type() == QEvent::KeyPress) {
+        status_->Refuse({});
+        if (keys_->KeyPress(*static_cast<QKeyEvent*>(event)))
+            return true;
+    }
     if (watched == picDrag_) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
+            MouseUsed();
             picDrag_MouseDown(static_cast<QMouseEvent*>(event)->position());
             return true;
         case QEvent::MouseMove:
@@ -747,7 +754,6 @@ bool frmKorvane::MayAct() const {
 void frmKorvane::picDrag_MouseDown(QPointF pos) {
     if (!MayAct())
         return;
-    keys_->MouseUsed();
     dragging_ = true;
     grab_ = pos;
 }
@@ -774,13 +780,24 @@ void frmKorvane::picDrag_MouseUp() {
         rules_->HumanDrop(OverLap());
 }
 
+void frmKorvane::MouseUsed() {
+    keys_->MouseUsed();
+    status_->Refuse({});
+}
+
+bool frmKorvane::KeyMayAct(Pile pile) {
+    const bool moving = !rules_ || rules_->MoveInProgress() || dragging_;
+    status_->Refuse(status::KeyRefusal(g_.Game, pile, moving));
+    return MayAct();
+}
+
 void frmKorvane::KeyClick(Pile closed) {
-    if (MayAct())
+    if (KeyMayAct(closed))
         picCloseDeck_Click(closed.index);
 }
 
 void frmKorvane::KeyDrop(Pile to) {
-    if (!MayAct())
+    if (!KeyMayAct(to))
         return;
     ExplanationSeen(g_.Game.CurrentPlayer);
     rules_->HumanChoose(to);

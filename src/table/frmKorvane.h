@@ -176,6 +176,11 @@ private:
     bool SeatShown(uint8_t I) const;
     // The person whose turn it is may act now, and holds no card with the mouse.
     bool MayAct() const;
+    // A key on `pile`: says why it cannot act, if it cannot.
+    bool KeyMayAct(Pile pile);
+    // A click or a press on the card in hand: the keys' frame steps aside, the line words the
+    // mouse first.
+    void MouseUsed();
     // The status line for the table as it stands, and every pile described for screen readers.
     void UpdateStatus();
     // Names and values of every pile and seat for screen readers, from the record.

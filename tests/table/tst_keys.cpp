@@ -3,6 +3,7 @@
 #include "cards/PictureBox.h"
 
 #include <QAccessible>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QStatusBar>
 
@@ -96,6 +97,19 @@ private slots:
         QVERIFY(Go(r, Pile::Closed(0)));
         Key(r, Qt::Key_Enter);
         QCOMPARE(r.G().GameState, State::Turned);
+        // After a key the line names the keys first; a key that cannot act says why, until
+        // the next input.
+        const auto status = [&] { return r.w->lblStatus()->text(); };
+        QVERIFY(
+            status().contains(QStringLiteral("Jack of spades. Play it where it fits by moving")));
+        Key(r, Qt::Key_Enter);
+        QCOMPARE(r.G().GameState, State::Turned);
+        QVERIFY(status().endsWith(QStringLiteral("\nYou already hold the Jack of spades: play it, "
+                                                 "or lay it on your own open pile, before you "
+                                                 "turn up another card.")));
+        QTest::mouseClick(r.w->picCloseDeck(1), Qt::LeftButton);
+        QVERIFY(status().contains(QStringLiteral("Jack of spades. Drag it where it fits")));
+        QVERIFY(!status().contains('\n'));
         QVERIFY(Go(r, Pile::Open(0)));
         Key(r, Qt::Key_Return);
         QCOMPARE(r.P(0).OpenDeck.Top(), Card(10, 3));

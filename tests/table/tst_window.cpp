@@ -326,23 +326,25 @@ private slots:
             markedPicture = r.w->picOpenDeck(marked.back().index)->image().toImage();
         };
         const QString given = QStringLiteral(" 2 cards were handed over to you.");
+        const QString giving = QStringLiteral(" 2 cards are being handed over to you.");
         r.SetUpThree(Card(6, 0));
-        QCOMPARE(status(), QStringLiteral("Player 1's turn: drag the 7 of clubs onto its suit pile "
-                                          "or onto another player's 6, or click your face-down "
-                                          "pile to turn up a card."));
+        // With the tips off the line names no place: finding them is the player's task.
+        QCOMPARE(status(), QStringLiteral("Player 1's turn: drag the 7 of clubs where it fits, or "
+                                          "move the frame there with Tab or the arrow keys and "
+                                          "press Enter; if it fits nowhere, click your face-down "
+                                          "pile or press Enter on it to turn up a card."));
         // Mistake 1: the 7 of clubs could have gone onto seat 2's 6 of diamonds.
         QTest::mouseClick(r.w->picCloseDeck(0), Qt::LeftButton);
-        const QString one =
-            QStringLiteral("Penalty for Player 1: you turned up a card, but the 7 of "
-                           "clubs on your open pile could have gone onto Player 2's "
-                           "6 of diamonds.") +
-            given;
+        const QString one = QStringLiteral("Penalty for Player 1: you turned up a card, but the 7 "
+                                           "of clubs on your open pile could have gone onto "
+                                           "Player 2's 6 of diamonds.");
         QCOMPARE(status(),
-                 QStringLiteral("Player 1's turn: you turned up the Jack of spades. Drag "
-                                "it onto its suit pile or onto another player's 10; if it "
-                                "fits nowhere, onto your own open pile.\n") +
-                     one);
-        QCOMPARE(told, QStringList({one, one}));
+                 QStringLiteral("Player 1's turn: you turned up the Jack of spades. Drag it "
+                                "where it fits, or move the frame there with Tab or the arrow "
+                                "keys and press Enter; if it fits nowhere, drag it onto your own "
+                                "open pile or press Enter on that pile.\n") +
+                     one + given);
+        QCOMPARE(told, QStringList({one + giving, one + giving}));
         QCOMPARE(marked, QList<Pile>({Pile::Open(1), Pile::Open(1)}));
         QVERIFY(r.w->HighlightedPile().IsNone());
         QVERIFY(r.w->picOpenDeck(1)->image().toImage() != markedPicture);
@@ -364,11 +366,10 @@ private slots:
         Drag(*r.w, r.Open(0) - r.On(r.w->picCloseDeck(0)) + QPoint(3, 3));
         const QString two = QStringLiteral("Penalty for Player 1: you laid the 6 of clubs on your "
                                            "own pile, but it could have gone onto Player 3's 5 of "
-                                           "hearts.") +
-                            given;
-        QCOMPARE(told, QStringList({two, two}));
+                                           "hearts.");
+        QCOMPARE(told, QStringList({two + giving, two + giving}));
         QCOMPARE(marked.front(), Pile::Open(2));
-        QVERIFY(status().endsWith(two));
+        QVERIFY(status().endsWith(two + given));
         // Nobody is left to read it once the computer plays the seat.
         r.P(0).Computer = true;
         r.w->PrintLabel(0);
@@ -382,6 +383,95 @@ private slots:
         r.rules->FinishGame();
         QCOMPARE(asked, over);
         QCOMPARE(status(), over);
+    }
+
+    // With the tips on, the hint for the card in hand names exactly the kinds of place the move
+    // finder marks for it, for every rank, suit pile, other open piles (a 2 over an Ace, the last
+    // player alone at the table) and own pile beneath it; with them off it names none. Either way
+    // it offers the way the person last played first.
+    void hintsNameOnlyPlacesThatTakeTheCard() {
+        mdlGlobal m(FixedSeed(1));
+        GameInfo& g = m.Game;
+        int cases = 0;
+        for (int rank = 0; rank < 13; ++rank) {
+            const int suit = rank % SuitPiles;
+            const uint8_t card = Card(rank, suit);
+            for (int built : {-1, rank - 2, rank - 1})    // its suit pile up to that rank
+                for (int shown : {-1, 0, rank - 1, rank}) // player 2's open top (-1: all out)
+                    for (bool turned : {false, true})
+                        for (bool tips : {false, true})
+                            for (auto input : {status::Input::Mouse, status::Input::Keys}) {
+                                if (built < -1 || shown < -1)
+                                    continue;
+                                test::SeatPlayers(g, 3, {0, 1, 2});
+                                g.SuitDeck = {};
+                                for (int k = 0; k <= built; ++k)
+                                    g.SuitDeck[suit].Card[g.SuitDeck[suit].Count++] = Card(k, suit);
+                                for (int p : {1, 2}) {
+                                    g.Player[p].OpenDeck = g.Player[p].CloseDeck = {};
+                                    if (shown >= 0)
+                                        Put(g.Player[p].CloseDeck, {Card(12, 3)});
+                                }
+                                if (shown >= 0)
+                                    Put(g.Player[1].OpenDeck, {Card(shown, (suit + 1) % 4)});
+                                // His own pile beneath the card would take it were it another's.
+                                const uint8_t below = Card(std::max(rank - 1, 0), (suit + 2) % 4);
+                                Put(g.Player[0].OpenDeck,
+                                    turned ? std::initializer_list<int>{below}
+                                           : std::initializer_list<int>{below, card});
+                                Put(g.Player[0].CloseDeck, {turned ? card : Card(12, 0)});
+                                g.CurrentPlayer = 0;
+                                g.GameState = turned ? State::Turned : State::Playing;
+                                g.ShowTip = tips;
+                                m.FindMoves();
+                                const bool suitMarked =
+                                    std::any_of(g.SuitCanTake.begin(), g.SuitCanTake.end(),
+                                                [](Bool16 b) { return bool(b); });
+                                const bool openMarked = std::any_of(
+                                    g.Player.begin(), g.Player.end(),
+                                    [](const PlayerInfo& p) { return bool(p.CanTake); });
+                                const QString line =
+                                    QString::fromLatin1(status::TurnLine(g, {}, input));
+                                const auto says = [&](const char* s) { return line.contains(s); };
+                                const QString why = QStringLiteral("rank %1 built %2 shown %3: %4")
+                                                        .arg(rank)
+                                                        .arg(built)
+                                                        .arg(shown)
+                                                        .arg(line);
+                                const bool fits = tips && (suitMarked || openMarked);
+                                QVERIFY2(says("suit pile") == (tips && suitMarked),
+                                         qPrintable(why));
+                                QVERIFY2(says("another player's") == (tips && openMarked),
+                                         qPrintable(why));
+                                QVERIFY2(says("where it fits") == !tips, qPrintable(why));
+                                // Turning up or laying down is offered only when it is no mistake.
+                                QVERIFY2(says(turned ? "your own open pile" : "face-down pile") ==
+                                             !fits,
+                                         qPrintable(why));
+                                const auto enter = line.indexOf("Enter");
+                                const auto mouse = line.indexOf(
+                                    QRegularExpression(QStringLiteral("\\b(click|drag)"),
+                                                       QRegularExpression::CaseInsensitiveOption));
+                                QVERIFY2(enter >= 0 && mouse >= 0 &&
+                                             (enter < mouse) == (input == status::Input::Keys),
+                                         qPrintable(why));
+                                ++cases;
+                            }
+        }
+        QCOMPARE(cases, 1216);
+        // The wording in full for a 7 that fits another player's 6, either way.
+        test::SeatPlayers(g, 3, {0, 1, 2});
+        g.SuitDeck = {};
+        Put(g.Player[0].OpenDeck, {Card(6, 0)});
+        Put(g.Player[1].OpenDeck, {Card(5, 1)});
+        g.GameState = State::Playing;
+        g.ShowTip = true;
+        QCOMPARE(status::TurnLine(g, {}),
+                 "Player 1's turn: drag the 7 of clubs onto another player's 6, or move the "
+                 "frame there with Tab or the arrow keys and press Enter.");
+        QCOMPARE(status::TurnLine(g, {}, status::Input::Keys),
+                 "Player 1's turn: play the 7 of clubs onto another player's 6 by moving the "
+                 "frame there with Tab or the arrow keys and pressing Enter, or drag it there.");
     }
 
     // ---- Dragging ----

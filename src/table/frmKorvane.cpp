@@ -2,17 +2,18 @@
 
 #include "cards/PictureBox.h"
 #include "cards/mdlCardAPI.h"
+#include "dialogs/TableQuestions.h"
 #include "dialogs/frmName.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
 #include "movement/DragFlight.h"
 #include "movement/DropTarget.h"
-#include "table/SeatPanel.h"
 #include "table/StatusLine.h"
 #include "table/StatusText.h"
 #include "table/TableAccessible.h"
 #include "table/TableMenu.h"
 #include "table/TablePaint.h"
+#include "table/TablePanels.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -37,9 +38,6 @@ constexpr int S = layout::Spacing;
 
 layout::Size ToSize(QSize s) {
     return {s.width(), s.height()};
-}
-QRect ToQRect(const layout::Rect& r) {
-    return {r.x, r.y, r.w, r.h};
 }
 
 void Fill(QWidget* w, const QColor& colour) {
@@ -76,6 +74,14 @@ frmKorvane::frmKorvane(mdlGlobal& global, CardLibrary& cards, QWidget* parent)
 }
 
 frmKorvane::~frmKorvane() = default;
+
+QWidget* frmKorvane::fraSuit() const {
+    return band_;
+}
+
+PictureBox* frmKorvane::picSuit(int i) const {
+    return band_->Pile(i);
+}
 
 QWidget* frmKorvane::fraPlayer(int i) const {
     return seat_.at(i);
@@ -118,13 +124,7 @@ void frmKorvane::Form_Load() {
                 rules_->lblPlayer_DblClick(i);
         });
     }
-    fraSuit_ = new QWidget(table_);
-    Fill(fraSuit_, TableColour());
-    fraSuit_->hide();
-    for (int i = 0; i < layout::SuitPiles; ++i) {
-        picSuit_[i] = new PictureBox(fraSuit_);
-        picSuit_[i]->setBackground(TableColour());
-    }
+    band_ = new SuitBand(table_, TableColour());
     picDrag_ = new PictureBox(table_);
     picDrag_->setBackground(TableColour());
     picDrag_->hide();
@@ -146,7 +146,7 @@ void frmKorvane::Form_Load() {
             seat_[i]->Open()->SetKeyFocus(p == Pile::Open(i));
         }
         for (uint8_t s = 0; s < layout::SuitPiles; ++s)
-            picSuit_[s]->SetKeyFocus(p == Pile::Suit(s));
+            band_->Pile(s)->SetKeyFocus(p == Pile::Suit(s));
         if (!p.IsNone())
             status_->Announce(QString::fromLatin1(access::PileName(g_.Game, p) + ": " +
                                                   access::PileValue(g_.Game, p)));
@@ -251,9 +251,7 @@ void frmKorvane::SizePictures() {
             layout::SizeFrames(layout::SeatOnTop(i, n), pile, labelHeight_, spacing_);
         seat_[i]->Arrange(p);
     }
-    for (int i = 0; i < layout::SuitPiles; ++i)
-        picSuit_[i]->setGeometry(picSuit_[i]->x(), spacing_, pile.w, pile.h);
-    fraSuit_->resize(fraSuit_->width(), layout::SuitBandHeight(pile, spacing_));
+    band_->Arrange(pile, spacing_);
 }
 
 void frmKorvane::Draw(PictureBox* pic, uint8_t code, bool inverse) {
@@ -265,8 +263,7 @@ void frmKorvane::SetCaption(bool ShowTable) {
     UpdateCaption();
     ForgetHand();
     SizePictures();
-    for (int i = 0; i < layout::SuitPiles; ++i)
-        suitSlot_[i] = i;
+    band_->ResetPlaces();
     picDrag_->raise();
     const int n = SeatsShown();
     for (int i = 0; i < layout::MaxSeats; ++i)
@@ -276,9 +273,9 @@ void frmKorvane::SetCaption(bool ShowTable) {
             seat_[i]->Label()->setText(QString::fromLatin1(g_.Game.Player[i].TrimmedName()));
             seat_[i]->show();
         }
-        fraSuit_->show();
+        band_->show();
     } else {
-        fraSuit_->hide();
+        band_->hide();
         // With no table there is no card in hand either.
         HideDragPic();
     }
@@ -325,9 +322,7 @@ void frmKorvane::ApplyLayout(const layout::Size& client) {
     const layout::TablePlacement t = layout::PlaceTable(
         n, client, ToSize(PanelSize()), layout::SuitBandHeight(ToSize(PileSize()), spacing_),
         PileSize().width(), spacing_);
-    fraSuit_->setGeometry(ToQRect(t.band));
-    for (int i = 0; i < layout::SuitPiles; ++i)
-        picSuit_[i]->move(t.suitLeft[suitSlot_[i]], t.suitTop);
+    band_->Place(t);
     for (int i = 0; i < n; ++i)
         seat_[i]->move(t.panel[i].x, t.panel[i].y);
     // The card in hand follows its pile, unless the user is holding it.
@@ -347,7 +342,7 @@ void frmKorvane::NotEnoughResolution() {
 PictureBox* frmKorvane::PileWidget(Pile pile) const {
     switch (pile.kind) {
     case Pile::Kind::Suit:
-        return pile.index < layout::SuitPiles ? picSuit_[pile.index] : nullptr;
+        return pile.index < layout::SuitPiles ? band_->Pile(pile.index) : nullptr;
     case Pile::Kind::Open:
         return pile.index < layout::MaxSeats ? seat_[pile.index]->Open() : nullptr;
     case Pile::Kind::Closed:
@@ -374,7 +369,7 @@ QRect frmKorvane::PileRect(Pile pile) const {
 
 std::vector<Pile> frmKorvane::PilesInOrder() const {
     std::vector<Pile> order;
-    if (fraSuit_->isHidden())
+    if (band_->isHidden())
         return order;
     for (uint8_t i = 0; i < SeatsShown(); ++i) {
         if (seat_[i]->isHidden())
@@ -382,10 +377,8 @@ std::vector<Pile> frmKorvane::PilesInOrder() const {
         order.push_back(Pile::Closed(i));
         order.push_back(Pile::Open(i));
     }
-    for (int place = 0; place < layout::SuitPiles; ++place)
-        for (uint8_t s = 0; s < layout::SuitPiles; ++s)
-            if (suitSlot_[s] == place)
-                order.push_back(Pile::Suit(s));
+    for (const uint8_t s : band_->InPlaceOrder())
+        order.push_back(Pile::Suit(s));
     return order;
 }
 
@@ -447,7 +440,7 @@ void frmKorvane::PaintSuit(uint8_t I, bool Inverse) {
     if (I >= layout::SuitPiles)
         return;
     const paint::Look look = paint::SuitLook(g_.Game, I, Inverse);
-    Draw(picSuit_[I], look.code, look.inverse);
+    Draw(band_->Pile(I), look.code, look.inverse);
     MarkHighlight(Pile::Suit(I), Inverse);
 }
 
@@ -522,10 +515,7 @@ void frmKorvane::HideDragPic() {
 void frmKorvane::SwapSuitPlaces(uint8_t a, uint8_t b) {
     if (a >= layout::SuitPiles || b >= layout::SuitPiles)
         return;
-    const QPoint at = picSuit_[a]->pos();
-    picSuit_[a]->move(picSuit_[b]->pos());
-    picSuit_[b]->move(at);
-    std::swap(suitSlot_[a], suitSlot_[b]);
+    band_->Swap(a, b);
     PaintSuit(a, false);
     keys_->PilesSwapped(a, b);
 }
@@ -563,7 +553,7 @@ void frmKorvane::DescribeTable() {
         seat_[i]->Label()->setAccessibleName(seat);
     }
     for (uint8_t s = 0; s < layout::SuitPiles; ++s)
-        describe(picSuit_[s], Pile::Suit(s));
+        describe(band_->Pile(s), Pile::Suit(s));
     DescribeHand();
 }
 
@@ -656,31 +646,11 @@ bool frmKorvane::AskPlayAgain(const std::string& message) {
 }
 
 bool frmKorvane::PlayAgainBox(const std::string& message) {
-    QMessageBox box(QMessageBox::NoIcon, tr("Korvane!!!"),
-                    QString::fromLatin1(message) + QStringLiteral("\n\n") +
-                        tr("Do you want to play again?"),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    // The loser's name is shown as typed: never read as markup.
-    box.setTextFormat(Qt::PlainText);
-    return box.exec() == QMessageBox::Yes;
+    return questions::PlayAgain(this, message);
 }
 
 TableDisplay::Answer frmKorvane::AskSwitchMode(uint8_t, bool toComputer) {
-    QMessageBox box(QMessageBox::NoIcon,
-                    toComputer ? tr("Change to Computer Player Mode")
-                               : tr("Change to Manual Player Mode"),
-                    toComputer ? tr("Do you want computer to play your game?")
-                               : tr("Do you want to play your own game?"),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
-    box.setTextFormat(Qt::PlainText);
-    switch (box.exec()) {
-    case QMessageBox::Yes:
-        return Answer::Yes;
-    case QMessageBox::No:
-        return Answer::No;
-    default:
-        return Answer::Cancel;
-    }
+    return questions::SwitchMode(this, toComputer);
 }
 
 // ---------------------------------------------------------------- Commands

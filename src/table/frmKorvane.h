@@ -28,6 +28,7 @@ class GameRules;
 class PictureBox;
 class SeatPanel;
 class StatusLine;
+class SuitBand;
 class TableMenu;
 class mdlGlobal;
 
@@ -99,8 +100,8 @@ public:
     PictureBox* picCloseDeck(int i) const;
     PictureBox* picOpenDeck(int i) const;
     QLabel* lblPlayer(int i) const;
-    QWidget* fraSuit() const { return fraSuit_; }
-    PictureBox* picSuit(int i) const { return picSuit_.at(i); }
+    QWidget* fraSuit() const;
+    PictureBox* picSuit(int i) const;
     PictureBox* picDrag() const { return picDrag_; }
     // The picture of a pile; None names the card in hand.
     PictureBox* PileWidget(Pile pile) const;
@@ -198,14 +199,11 @@ private:
 
     QWidget* table_ = nullptr;
     std::array<SeatPanel*, layout::MaxSeats> seat_{};
-    QWidget* fraSuit_ = nullptr;
-    std::array<PictureBox*, layout::SuitPiles> picSuit_{};
+    SuitBand* band_ = nullptr;
     PictureBox* picDrag_ = nullptr;
     std::unique_ptr<StatusLine> status_;
     TableKeys* keys_ = nullptr;
 
-    // Which of the four places in the band each suit pile picture occupies.
-    std::array<int, layout::SuitPiles> suitSlot_{0, 1, 2, 3};
     int labelHeight_ = 0;
     double zoom_ = 1.0;
     int spacing_ = layout::Spacing;

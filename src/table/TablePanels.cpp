@@ -1,4 +1,4 @@
-#include "table/SeatPanel.h"
+#include "table/TablePanels.h"
 
 #include "cards/PictureBox.h"
 #include "table/StatusText.h"
@@ -74,6 +74,45 @@ bool SeatPanel::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+SuitBand::SuitBand(QWidget* table, const QColor& cloth) : QWidget(table) {
+    Fill(this, cloth);
+    hide();
+    for (PictureBox*& pile : piles_) {
+        pile = new PictureBox(this);
+        pile->setBackground(cloth);
+    }
+}
+
+std::array<uint8_t, layout::SuitPiles> SuitBand::InPlaceOrder() const {
+    std::array<uint8_t, layout::SuitPiles> order{};
+    for (uint8_t s = 0; s < layout::SuitPiles; ++s)
+        order.at(static_cast<std::size_t>(slot_[s])) = s;
+    return order;
+}
+
+void SuitBand::Arrange(layout::Size pile, int spacing) {
+    for (PictureBox* p : piles_)
+        p->setGeometry(p->x(), spacing, pile.w, pile.h);
+    resize(width(), layout::SuitBandHeight(pile, spacing));
+}
+
+void SuitBand::Place(const layout::TablePlacement& t) {
+    setGeometry(ToQRect(t.band));
+    for (std::size_t i = 0; i < piles_.size(); ++i)
+        piles_[i]->move(t.suitLeft.at(static_cast<std::size_t>(slot_[i])), t.suitTop);
+}
+
+void SuitBand::Swap(uint8_t a, uint8_t b) {
+    const QPoint at = piles_.at(a)->pos();
+    piles_[a]->move(piles_.at(b)->pos());
+    piles_[b]->move(at);
+    std::swap(slot_[a], slot_[b]);
+}
+
+void SuitBand::ResetPlaces() {
+    slot_ = {0, 1, 2, 3};
 }
 
 } // namespace korvane

@@ -8,6 +8,7 @@
 #include "engine/mdlGlobal.h"
 #include "movement/DragFlight.h"
 #include "movement/DropTarget.h"
+#include "table/CardInHand.h"
 #include "table/StatusLine.h"
 #include "table/StatusText.h"
 #include "table/TableAccessible.h"
@@ -125,10 +126,22 @@ void frmKorvane::Form_Load() {
         });
     }
     band_ = new SuitBand(table_, TableColour());
-    picDrag_ = new PictureBox(table_);
-    picDrag_->setBackground(TableColour());
-    picDrag_->hide();
-    picDrag_->installEventFilter(this);
+    hand_ = new CardInHand(*table_, cards_, TableColour());
+    picDrag_ = hand_->Picture();
+    hand_->mayTake = [this] { return MayAct(); };
+    connect(hand_, &CardInHand::pressed, this, &frmKorvane::MouseUsed);
+    connect(hand_, &CardInHand::carried, this, [this] {
+        const Pile now = OverLap();
+        if (now == highlighted_)
+            return;
+        Highlight(highlighted_, false);
+        Highlight(now, true);
+    });
+    connect(hand_, &CardInHand::dropped, this, [this] {
+        ExplanationSeen(g_.Game.CurrentPlayer);
+        if (rules_)
+            rules_->HumanDrop(OverLap());
+    });
     table_->installEventFilter(this);
     // The table takes the keys, Tab included, so that a game can be played without a mouse.
     table_->setFocusPolicy(Qt::StrongFocus);
@@ -244,7 +257,7 @@ void frmKorvane::ApplyZoom(double z) {
 
 void frmKorvane::SizePictures() {
     const layout::Size pile = ToSize(PileSize());
-    picDrag_->resize(PileSize());
+    hand_->Resize(PileSize());
     const int n = SeatsShown();
     for (int i = 0; i < layout::MaxSeats; ++i) {
         const layout::PanelLayout p =
@@ -326,7 +339,7 @@ void frmKorvane::ApplyLayout(const layout::Size& client) {
     for (int i = 0; i < n; ++i)
         seat_[i]->move(t.panel[i].x, t.panel[i].y);
     // The card in hand follows its pile, unless the user is holding it.
-    if (!dragging_ && !HandPile(G).IsNone())
+    if (!hand_->Dragging() && !HandPile(G).IsNone())
         picDrag_->move(PilePosition(HandPile(G)));
     keys_->Follow();
 }
@@ -407,7 +420,7 @@ void frmKorvane::MarkHighlight(Pile pile, bool on) {
 }
 
 void frmKorvane::ForgetHand() {
-    dragging_ = false;
+    hand_->Forget();
     highlighted_ = Pile::None();
 }
 
@@ -415,8 +428,8 @@ void frmKorvane::PaintCloseDeck(uint8_t I) {
     if (!SeatShown(I))
         return;
     paint::DragState drag;
-    drag.visible = !picDrag_->isHidden();
-    drag.card = dragCode_;
+    drag.visible = hand_->Shown();
+    drag.card = hand_->Code();
     Draw(seat_[I]->Closed(), paint::CloseDeckCode(g_.Game, I, drag), false);
 }
 
@@ -496,20 +509,11 @@ void frmKorvane::SetDragPic(Pile pile, uint8_t dspCard) {
     if (!(pile.IsOpen() || pile.IsClosed()) || pile.index >= layout::MaxSeats)
         return;
     const PictureBox* pic = PileWidget(pile);
-    picDrag_->move(pic->parentWidget()->pos() + pic->pos());
-    picDrag_->show();
-    Draw(picDrag_, dspCard, false);
-    dragCode_ = dspCard;
-    picDrag_->raise();
-    DescribeHand();
+    hand_->Show(pic->parentWidget()->pos() + pic->pos(), dspCard, PileSize());
 }
 
 void frmKorvane::HideDragPic() {
-    picDrag_->hide();
-    picDrag_->clearImage();
-    shown_.erase(picDrag_);
-    dragCode_ = DrawCode::Nothing;
-    DescribeHand();
+    hand_->Hide();
 }
 
 void frmKorvane::SwapSuitPlaces(uint8_t a, uint8_t b) {
@@ -554,14 +558,6 @@ void frmKorvane::DescribeTable() {
     }
     for (uint8_t s = 0; s < layout::SuitPiles; ++s)
         describe(band_->Pile(s), Pile::Suit(s));
-    DescribeHand();
-}
-
-void frmKorvane::DescribeHand() {
-    picDrag_->SetAccessibleValue(picDrag_->isHidden() ? tr("none")
-                                 : dragCode_ < CardsInPack
-                                     ? QString::fromLatin1(status::CardName(dragCode_))
-                                     : tr("a card face down"));
 }
 
 void frmKorvane::ExplanationSeen(int seat) {
@@ -588,7 +584,7 @@ bool frmKorvane::AnimateMove(uint8_t toPly) {
     const Pile to = Pile::FromCode(toPly, static_cast<uint8_t>(SeatsShown()));
     if (to.IsNone() && toPly != Target::None)
         return false;
-    status_->Announce(QString::fromLatin1(access::FlightSentence(g_.Game, dragCode_, to)));
+    status_->Announce(QString::fromLatin1(access::FlightSentence(g_.Game, hand_->Code(), to)));
     FlyDragPic(picDrag_->pos(), PilePosition(to));
     return !to.IsNone();
 }
@@ -605,7 +601,7 @@ void frmKorvane::GiveTip() {
             TipHoldMs, [this] { return rules_ && rules_->RunningMoveAbandoned(); },
             TickSource(flightClock_));
         // A replacing game has repainted its piles; only a drag of its own may mark one now.
-        if (!dragging_ && HighlightedPile() == t)
+        if (!hand_->Dragging() && HighlightedPile() == t)
             Highlight(t, false);
         if (!held || !FlyDragPic(there, home))
             return;
@@ -616,11 +612,7 @@ void frmKorvane::CardShowFlight(uint8_t suit, uint8_t card) {
     if (suit >= layout::SuitPiles)
         return;
     const QPoint start = PilePosition(Pile::Suit(suit));
-    picDrag_->move(start);
-    picDrag_->show();
-    Draw(picDrag_, card, false);
-    dragCode_ = card;
-    picDrag_->raise();
+    hand_->Show(start, card, PileSize());
     PaintSuit(suit, false);
     const RandomSource random = [this](int32_t lo, int32_t hi) { return g_.RandomInt(lo, hi); };
     const FlightPoint end =
@@ -694,60 +686,12 @@ bool frmKorvane::eventFilter(QObject* watched, QEvent* event) {
         if (keys_->KeyPress(*static_cast<QKeyEvent*>(event)))
             return true;
     }
-    if (watched == picDrag_) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            MouseUsed();
-            picDrag_MouseDown(static_cast<QMouseEvent*>(event)->position());
-            return true;
-        case QEvent::MouseMove:
-            picDrag_MouseMove(static_cast<QMouseEvent*>(event)->position());
-            return true;
-        case QEvent::MouseButtonRelease:
-            picDrag_MouseUp();
-            return true;
-        case QEvent::MouseButtonDblClick:
-            // The second press of a double click starts no drag; its release then does nothing.
-            return true;
-        default:
-            return false;
-        }
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 
 bool frmKorvane::MayAct() const {
     // One move at a time: a flight, a tip or a computer turn still running keeps the card.
-    return rules_ && rules_->PersonMayAct() && !dragging_;
-}
-
-void frmKorvane::picDrag_MouseDown(QPointF pos) {
-    if (!MayAct())
-        return;
-    dragging_ = true;
-    grab_ = pos;
-}
-
-void frmKorvane::picDrag_MouseMove(QPointF pos) {
-    if (!dragging_)
-        return;
-    picDrag_->move(picDrag_->pos() + (pos - grab_).toPoint());
-    const Pile was = highlighted_;
-    const Pile now = OverLap();
-    if (was == now)
-        return;
-    Highlight(was, false);
-    Highlight(now, true);
-}
-
-void frmKorvane::picDrag_MouseUp() {
-    // A game replaced while the card was held has forgotten the drag.
-    if (!dragging_)
-        return;
-    dragging_ = false;
-    ExplanationSeen(g_.Game.CurrentPlayer);
-    if (rules_)
-        rules_->HumanDrop(OverLap());
+    return rules_ && rules_->PersonMayAct() && !hand_->Dragging();
 }
 
 void frmKorvane::MouseUsed() {
@@ -756,7 +700,7 @@ void frmKorvane::MouseUsed() {
 }
 
 bool frmKorvane::KeyMayAct(Pile pile) {
-    const bool moving = !rules_ || rules_->MoveInProgress() || dragging_;
+    const bool moving = !rules_ || rules_->MoveInProgress() || hand_->Dragging();
     status_->Refuse(status::KeyRefusal(g_.Game, pile, moving));
     return MayAct();
 }
@@ -773,6 +717,14 @@ void frmKorvane::KeyDrop(Pile to) {
     rules_->HumanChoose(to);
 }
 
+bool frmKorvane::Dragging() const {
+    return hand_->Dragging();
+}
+
+uint8_t frmKorvane::DragCode() const {
+    return hand_->Code();
+}
+
 Pile frmKorvane::FocusedPile() const {
     return keys_->Focused();
 }
@@ -782,7 +734,7 @@ QWidget* frmKorvane::FocusFrame() const {
 }
 
 Pile frmKorvane::OverLap() const {
-    if (dragCode_ >= CardsInPack || picDrag_->isHidden())
+    if (hand_->Code() >= CardsInPack || !hand_->Shown())
         return Pile::None();
     DropLayout d;
     for (uint8_t s = 0; s < layout::SuitPiles; ++s)
@@ -790,7 +742,7 @@ Pile frmKorvane::OverLap() const {
     for (uint8_t p = 0; p < SeatsShown(); ++p)
         d.openPiles.push_back(PileRect(Pile::Open(p)));
     d.drag = picDrag_->geometry();
-    return ::korvane::OverLap(d, dragCode_, g_.Game);
+    return ::korvane::OverLap(d, hand_->Code(), g_.Game);
 }
 
 void frmKorvane::Highlight(Pile pile, bool on) {

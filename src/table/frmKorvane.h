@@ -23,6 +23,7 @@ class QMenu;
 
 namespace korvane {
 
+class CardInHand;
 class CardLibrary;
 class GameRules;
 class PictureBox;
@@ -115,9 +116,9 @@ public:
     // ---- The card in hand ----
     // The pile the card in hand would be dropped on now, or None.
     Pile OverLap() const;
-    bool Dragging() const { return dragging_; }
+    bool Dragging() const;
     // The drawing code the drag picture shows (Nothing while it is hidden).
-    uint8_t DragCode() const { return dragCode_; }
+    uint8_t DragCode() const;
     // The pile drawn with the drop highlight, or None.
     Pile HighlightedPile() const { return highlighted_; }
     // ---- The keyboard ----
@@ -163,9 +164,6 @@ private:
     void Form_Unload();
 
     void picCloseDeck_Click(int Index);
-    void picDrag_MouseDown(QPointF pos);
-    void picDrag_MouseMove(QPointF pos);
-    void picDrag_MouseUp();
 
     void Highlight(Pile pile, bool on);
     // Notes the highlight a pile was just drawn with.
@@ -186,7 +184,6 @@ private:
     void UpdateStatus();
     // Names and values of every pile and seat for screen readers, from the record.
     void DescribeTable();
-    void DescribeHand();
     // The explanation of a penalty stays until its player acts again.
     void ExplanationSeen(int seat);
     // The seats the table shows.
@@ -200,6 +197,7 @@ private:
     QWidget* table_ = nullptr;
     std::array<SeatPanel*, layout::MaxSeats> seat_{};
     SuitBand* band_ = nullptr;
+    CardInHand* hand_ = nullptr;
     PictureBox* picDrag_ = nullptr;
     std::unique_ptr<StatusLine> status_;
     TableKeys* keys_ = nullptr;
@@ -210,9 +208,6 @@ private:
     bool fit_ = false;
     // What each pile picture shows: drawing code and highlight.
     std::map<const PictureBox*, std::pair<uint8_t, bool>> shown_;
-    bool dragging_ = false;
-    QPointF grab_;
-    uint8_t dragCode_ = DrawCode::Nothing;
     Pile highlighted_;
     TickSource flightClock_ = SystemTicks;
     bool resizing_ = false;

@@ -45,7 +45,7 @@ void CardInHand::Resize(QSize size) {
 
 void CardInHand::Describe() {
     // A back is a card face down: its face is not the listener's to know.
-    pic_->SetAccessibleValue(!Shown()                ? tr("none")
+    pic_->SetAccessibleValue(!Shown()              ? tr("none")
                              : code_ < CardsInPack ? QString::fromLatin1(status::CardName(code_))
                                                    : tr("a card face down"));
 }
@@ -63,7 +63,8 @@ bool CardInHand::eventFilter(QObject* watched, QEvent* event) {
         return true;
     case QEvent::MouseMove:
         if (dragging_) {
-            pic_->move(pic_->pos() + (static_cast<QMouseEvent*>(event)->position() - grab_).toPoint());
+            pic_->move(pic_->pos() +
+                       (static_cast<QMouseEvent*>(event)->position() - grab_).toPoint());
             emit carried();
         }
         return true;

@@ -15,6 +15,7 @@
 #include "table/TableMenu.h"
 #include "table/TablePaint.h"
 #include "table/TablePanels.h"
+#include "table/TableSurface.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -39,13 +40,6 @@ constexpr int S = layout::Spacing;
 
 layout::Size ToSize(QSize s) {
     return {s.width(), s.height()};
-}
-
-void Fill(QWidget* w, const QColor& colour) {
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, colour);
-    w->setPalette(pal);
-    w->setAutoFillBackground(true);
 }
 
 // The labels' font at zoom z; Arial's metric twin stands in where Arial is absent.
@@ -76,30 +70,6 @@ frmKorvane::frmKorvane(mdlGlobal& global, CardLibrary& cards, QWidget* parent)
 
 frmKorvane::~frmKorvane() = default;
 
-QWidget* frmKorvane::fraSuit() const {
-    return band_;
-}
-
-PictureBox* frmKorvane::picSuit(int i) const {
-    return band_->Pile(i);
-}
-
-QWidget* frmKorvane::fraPlayer(int i) const {
-    return seat_.at(i);
-}
-
-PictureBox* frmKorvane::picCloseDeck(int i) const {
-    return seat_.at(i)->Closed();
-}
-
-PictureBox* frmKorvane::picOpenDeck(int i) const {
-    return seat_.at(i)->Open();
-}
-
-QLabel* frmKorvane::lblPlayer(int i) const {
-    return seat_.at(i)->Label();
-}
-
 QLabel* frmKorvane::lblStatus() const {
     return status_->Label();
 }
@@ -107,27 +77,24 @@ QLabel* frmKorvane::lblStatus() const {
 // ---------------------------------------------------------------- Layout
 
 void frmKorvane::Form_Load() {
-    table_ = new QWidget(this);
+    table_ = new TableSurface(this, cards_, TableColour());
     setCentralWidget(table_);
-    Fill(table_, TableColour());
+    hand_ = table_->Hand();
+    picDrag_ = hand_->Picture();
     // The labels follow the table's font.
     table_->setFont(LabelFont(zoom_));
     labelHeight_ = TwoLines(table_->font());
 
     for (int i = 0; i < layout::MaxSeats; ++i) {
-        seat_[i] = new SeatPanel(table_, TableColour());
-        connect(seat_[i], &SeatPanel::closedClicked, this, [this, i] {
+        connect(table_->Seat(i), &SeatPanel::closedClicked, this, [this, i] {
             MouseUsed();
             picCloseDeck_Click(i);
         });
-        connect(seat_[i], &SeatPanel::labelDoubleClicked, this, [this, i] {
+        connect(table_->Seat(i), &SeatPanel::labelDoubleClicked, this, [this, i] {
             if (rules_)
                 rules_->lblPlayer_DblClick(i);
         });
     }
-    band_ = new SuitBand(table_, TableColour());
-    hand_ = new CardInHand(*table_, cards_, TableColour());
-    picDrag_ = hand_->Picture();
     hand_->mayTake = [this] { return MayAct(); };
     connect(hand_, &CardInHand::pressed, this, &frmKorvane::MouseUsed);
     connect(hand_, &CardInHand::carried, this, [this] {
@@ -155,11 +122,11 @@ void frmKorvane::Form_Load() {
     connect(this, &frmKorvane::FocusMoved, this, [this] {
         const Pile p = FocusedPile();
         for (uint8_t i = 0; i < layout::MaxSeats; ++i) {
-            seat_[i]->Closed()->SetKeyFocus(p == Pile::Closed(i));
-            seat_[i]->Open()->SetKeyFocus(p == Pile::Open(i));
+            table_->Seat(i)->Closed()->SetKeyFocus(p == Pile::Closed(i));
+            table_->Seat(i)->Open()->SetKeyFocus(p == Pile::Open(i));
         }
         for (uint8_t s = 0; s < layout::SuitPiles; ++s)
-            band_->Pile(s)->SetKeyFocus(p == Pile::Suit(s));
+            table_->Band()->Pile(s)->SetKeyFocus(p == Pile::Suit(s));
         if (!p.IsNone())
             status_->Announce(QString::fromLatin1(access::PileName(g_.Game, p) + ": " +
                                                   access::PileValue(g_.Game, p)));
@@ -247,8 +214,8 @@ void frmKorvane::ApplyZoom(double z) {
     const QFont font = LabelFont(z);
     table_->setFont(font);
     labelHeight_ = TwoLines(font);
-    for (SeatPanel* seat : seat_)
-        seat->ZoomLabel(font);
+    for (int i = 0; i < layout::MaxSeats; ++i)
+        table_->Seat(i)->ZoomLabel(font);
     SizePictures();
     for (const auto& [pic, look] : shown_)
         Draw(const_cast<PictureBox*>(pic), look.first, look.second);
@@ -256,15 +223,7 @@ void frmKorvane::ApplyZoom(double z) {
 }
 
 void frmKorvane::SizePictures() {
-    const layout::Size pile = ToSize(PileSize());
-    hand_->Resize(PileSize());
-    const int n = SeatsShown();
-    for (int i = 0; i < layout::MaxSeats; ++i) {
-        const layout::PanelLayout p =
-            layout::SizeFrames(layout::SeatOnTop(i, n), pile, labelHeight_, spacing_);
-        seat_[i]->Arrange(p);
-    }
-    band_->Arrange(pile, spacing_);
+    table_->Arrange(SeatsShown(), ToSize(PileSize()), labelHeight_, spacing_);
 }
 
 void frmKorvane::Draw(PictureBox* pic, uint8_t code, bool inverse) {
@@ -276,19 +235,19 @@ void frmKorvane::SetCaption(bool ShowTable) {
     UpdateCaption();
     ForgetHand();
     SizePictures();
-    band_->ResetPlaces();
+    table_->Band()->ResetPlaces();
     picDrag_->raise();
     const int n = SeatsShown();
     for (int i = 0; i < layout::MaxSeats; ++i)
-        seat_[i]->hide();
+        table_->Seat(i)->hide();
     if (ShowTable) {
         for (int i = 0; i < n && i < static_cast<int>(g_.Game.Player.size()); ++i) {
-            seat_[i]->Label()->setText(QString::fromLatin1(g_.Game.Player[i].TrimmedName()));
-            seat_[i]->show();
+            table_->Seat(i)->Label()->setText(QString::fromLatin1(g_.Game.Player[i].TrimmedName()));
+            table_->Seat(i)->show();
         }
-        band_->show();
+        table_->Band()->show();
     } else {
-        band_->hide();
+        table_->Band()->hide();
         // With no table there is no card in hand either.
         HideDragPic();
     }
@@ -335,9 +294,7 @@ void frmKorvane::ApplyLayout(const layout::Size& client) {
     const layout::TablePlacement t = layout::PlaceTable(
         n, client, ToSize(PanelSize()), layout::SuitBandHeight(ToSize(PileSize()), spacing_),
         PileSize().width(), spacing_);
-    band_->Place(t);
-    for (int i = 0; i < n; ++i)
-        seat_[i]->move(t.panel[i].x, t.panel[i].y);
+    table_->Place(n, t);
     // The card in hand follows its pile, unless the user is holding it.
     if (!hand_->Dragging() && !HandPile(G).IsNone())
         picDrag_->move(PilePosition(HandPile(G)));
@@ -353,27 +310,11 @@ void frmKorvane::NotEnoughResolution() {
 }
 
 PictureBox* frmKorvane::PileWidget(Pile pile) const {
-    switch (pile.kind) {
-    case Pile::Kind::Suit:
-        return pile.index < layout::SuitPiles ? band_->Pile(pile.index) : nullptr;
-    case Pile::Kind::Open:
-        return pile.index < layout::MaxSeats ? seat_[pile.index]->Open() : nullptr;
-    case Pile::Kind::Closed:
-        return pile.index < layout::MaxSeats ? seat_[pile.index]->Closed() : nullptr;
-    case Pile::Kind::None:
-        break;
-    }
-    return picDrag_;
+    return table_->PileWidget(pile);
 }
 
 QPoint frmKorvane::PilePosition(Pile pile) const {
-    if (pile.IsNone())
-        pile = HandPile(g_.Game);
-    const PictureBox* pic = PileWidget(pile);
-    // A pile within the table: its panel's place plus its own.
-    if (pile.IsSuit() || ((pile.IsOpen() || pile.IsClosed()) && pile.index < SeatsShown()))
-        return pic->parentWidget()->pos() + pic->pos();
-    return picDrag_->pos();
+    return table_->PilePosition(pile.IsNone() ? HandPile(g_.Game) : pile, SeatsShown());
 }
 
 QRect frmKorvane::PileRect(Pile pile) const {
@@ -381,18 +322,7 @@ QRect frmKorvane::PileRect(Pile pile) const {
 }
 
 std::vector<Pile> frmKorvane::PilesInOrder() const {
-    std::vector<Pile> order;
-    if (band_->isHidden())
-        return order;
-    for (uint8_t i = 0; i < SeatsShown(); ++i) {
-        if (seat_[i]->isHidden())
-            continue;
-        order.push_back(Pile::Closed(i));
-        order.push_back(Pile::Open(i));
-    }
-    for (const uint8_t s : band_->InPlaceOrder())
-        order.push_back(Pile::Suit(s));
-    return order;
+    return table_->PilesInOrder(SeatsShown());
 }
 
 void frmKorvane::SetBusyPointer(bool busy) {
@@ -430,14 +360,14 @@ void frmKorvane::PaintCloseDeck(uint8_t I) {
     paint::DragState drag;
     drag.visible = hand_->Shown();
     drag.card = hand_->Code();
-    Draw(seat_[I]->Closed(), paint::CloseDeckCode(g_.Game, I, drag), false);
+    Draw(table_->Seat(I)->Closed(), paint::CloseDeckCode(g_.Game, I, drag), false);
 }
 
 void frmKorvane::PaintOpenDeck(uint8_t I, bool Inverse) {
     if (!SeatShown(I))
         return;
     const paint::Look look = paint::OpenDeckLook(g_.Game, I, Inverse);
-    Draw(seat_[I]->Open(), look.code, look.inverse);
+    Draw(table_->Seat(I)->Open(), look.code, look.inverse);
     MarkHighlight(Pile::Open(I), Inverse);
 }
 
@@ -445,7 +375,7 @@ void frmKorvane::PrintLabel(uint8_t I) {
     if (!SeatShown(I))
         return;
     const paint::LabelLook look = paint::PlayerLabel(g_.Game, I);
-    seat_[I]->ShowLabel(QString::fromLatin1(look.text), look.current, look.italic);
+    table_->Seat(I)->ShowLabel(QString::fromLatin1(look.text), look.current, look.italic);
     UpdateStatus();
 }
 
@@ -453,7 +383,7 @@ void frmKorvane::PaintSuit(uint8_t I, bool Inverse) {
     if (I >= layout::SuitPiles)
         return;
     const paint::Look look = paint::SuitLook(g_.Game, I, Inverse);
-    Draw(band_->Pile(I), look.code, look.inverse);
+    Draw(table_->Band()->Pile(I), look.code, look.inverse);
     MarkHighlight(Pile::Suit(I), Inverse);
 }
 
@@ -501,7 +431,7 @@ void frmKorvane::SetCurrentPlayer(bool SetDrag, bool Inverse) {
     if (SetDrag)
         SetDragPic(Pile::Open(c), open.Top());
     const paint::Look look = paint::BeneathTopLook(G, c, Inverse);
-    Draw(seat_[c]->Open(), look.code, look.inverse);
+    Draw(table_->Seat(c)->Open(), look.code, look.inverse);
     MarkHighlight(Pile::Open(c), Inverse);
 }
 
@@ -519,14 +449,14 @@ void frmKorvane::HideDragPic() {
 void frmKorvane::SwapSuitPlaces(uint8_t a, uint8_t b) {
     if (a >= layout::SuitPiles || b >= layout::SuitPiles)
         return;
-    band_->Swap(a, b);
+    table_->Band()->Swap(a, b);
     PaintSuit(a, false);
     keys_->PilesSwapped(a, b);
 }
 
 void frmKorvane::HidePlayerFrames() {
     for (int i = 0; i < SeatsShown(); ++i)
-        seat_[i]->hide();
+        table_->Seat(i)->hide();
 }
 
 void frmKorvane::ShowPenalty(const PenaltyNote& note, bool cardsFlying) {
@@ -545,19 +475,15 @@ void frmKorvane::UpdateStatus() {
 
 void frmKorvane::DescribeTable() {
     const GameInfo& G = g_.Game;
-    auto describe = [&](PictureBox* pic, Pile pile) {
-        pic->setAccessibleName(QString::fromLatin1(access::PileName(G, pile)));
-        pic->SetAccessibleValue(QString::fromLatin1(access::PileValue(G, pile)));
-    };
-    for (uint8_t i = 0; i < SeatsShown(); ++i) {
-        describe(seat_[i]->Closed(), Pile::Closed(i));
-        describe(seat_[i]->Open(), Pile::Open(i));
-        const QString seat = QString::fromLatin1(access::SeatSummary(G, i));
-        seat_[i]->setAccessibleName(seat);
-        seat_[i]->Label()->setAccessibleName(seat);
+    for (const Pile pile : PilesInOrder()) {
+        PileWidget(pile)->setAccessibleName(QString::fromLatin1(access::PileName(G, pile)));
+        PileWidget(pile)->SetAccessibleValue(QString::fromLatin1(access::PileValue(G, pile)));
     }
-    for (uint8_t s = 0; s < layout::SuitPiles; ++s)
-        describe(band_->Pile(s), Pile::Suit(s));
+    for (uint8_t i = 0; i < SeatsShown(); ++i) {
+        const QString seat = QString::fromLatin1(access::SeatSummary(G, i));
+        fraPlayer(i)->setAccessibleName(seat);
+        lblPlayer(i)->setAccessibleName(seat);
+    }
 }
 
 void frmKorvane::ExplanationSeen(int seat) {

@@ -6,6 +6,8 @@
 #include "movement/Pause.h"
 #include "table/TableKeys.h"
 #include "table/TableLayout.h"
+#include "table/TablePanels.h"
+#include "table/TableSurface.h"
 
 #include <QMainWindow>
 
@@ -27,9 +29,7 @@ class CardInHand;
 class CardLibrary;
 class GameRules;
 class PictureBox;
-class SeatPanel;
 class StatusLine;
-class SuitBand;
 class TableMenu;
 class mdlGlobal;
 
@@ -97,12 +97,12 @@ public:
     QWidget* Table() const { return table_; }
 
     // ---- Widgets ----
-    QWidget* fraPlayer(int i) const;
-    PictureBox* picCloseDeck(int i) const;
-    PictureBox* picOpenDeck(int i) const;
-    QLabel* lblPlayer(int i) const;
-    QWidget* fraSuit() const;
-    PictureBox* picSuit(int i) const;
+    QWidget* fraPlayer(int i) const { return table_->Seat(i); }
+    PictureBox* picCloseDeck(int i) const { return table_->Seat(i)->Closed(); }
+    PictureBox* picOpenDeck(int i) const { return table_->Seat(i)->Open(); }
+    QLabel* lblPlayer(int i) const { return table_->Seat(i)->Label(); }
+    QWidget* fraSuit() const { return table_->Band(); }
+    PictureBox* picSuit(int i) const { return table_->Band()->Pile(i); }
     PictureBox* picDrag() const { return picDrag_; }
     // The picture of a pile; None names the card in hand.
     PictureBox* PileWidget(Pile pile) const;
@@ -194,9 +194,7 @@ private:
     GameRules* rules_ = nullptr;
     TableMenu* menu_ = nullptr;
 
-    QWidget* table_ = nullptr;
-    std::array<SeatPanel*, layout::MaxSeats> seat_{};
-    SuitBand* band_ = nullptr;
+    TableSurface* table_ = nullptr;
     CardInHand* hand_ = nullptr;
     PictureBox* picDrag_ = nullptr;
     std::unique_ptr<StatusLine> status_;

@@ -35,7 +35,8 @@ turn up its next card; that card is then the card in hand.</li>
 <li>A card may go onto the suit pile of its own suit when it is the Ace (the pile is empty) or
 the next rank above the pile's top card.</li>
 <li>A card may go onto <b>another player's</b> open pile when it is exactly one rank higher than
-that pile's top card, in any suit. Nothing goes onto an Ace there.</li>
+that pile's top card, in any suit. An Ace never goes there; a 2 goes onto an Ace that was laid
+there by mistake.</li>
 <li>As long as you play cards away you keep the turn.</li>
 <li>A turned-up card that can go nowhere must be laid on your own open pile. That ends your
 turn.</li>
@@ -75,6 +76,23 @@ pile under the card is highlighted; a card let go anywhere else flies back.</li>
 that is the tip.</li>
 </ul>
 
+<h3>Playing with the keys</h3>
+<p>The whole game can be played without a mouse. A frame marks one pile: at the start of your
+turn it stands on your card in hand, or on your closed pile when you hold none.</p>
+<ul>
+<li><b>Tab</b> and <b>Shift+Tab</b> move the frame from pile to pile, seat by seat and then along
+the suit piles. The first Tab of a turn goes to your own pile.</li>
+<li>The <b>arrow keys</b> move the frame as the table is drawn: Left and Right along a row, Up
+and Down to the row above or below.</li>
+<li><b>Enter</b> or <b>Space</b> acts on the framed pile: on your closed pile it turns up a card,
+on any other pile it sends the card in hand there. A card that does not fit flies back. When a
+key cannot act, the line below the table says why.</li>
+<li><b>Escape</b> brings the frame back to your own pile.</li>
+</ul>
+<p>The line below the table always says whose turn it is and what you may do, in words for the
+keys once you have used them. A screen reader hears the name and contents of each pile the frame
+reaches, and every move as it happens.</p>
+
 <h3>The menus</h3>
 <ul>
 <li><b>New Game</b> (F2), <b>Open Game</b> (F3), <b>Save Game</b> (Ctrl+S) and <b>Save Game
@@ -82,6 +100,11 @@ AS</b> (Ctrl+A): games are saved with their options in files ending in .kvn.</li
 <li><b>Deck</b> (F8): choose one of twelve designs for the backs of the cards.</li>
 <li><b>Option</b> (F9): the options below.</li>
 <li><b>Exit</b> (Ctrl+F4): ends the program; a game that was not saved is lost.</li>
+<li><b>Zoom In</b> (Ctrl++), <b>Zoom Out</b> (Ctrl+-) and <b>Actual Size</b> (Ctrl+0) in the
+<b>View</b> menu draw the cards and names larger or smaller; Zoom In stops where the screen has no
+room for a larger table. <b>Fit to Window</b> makes the table as large as the window lets
+it.</li>
+<li><b>Index</b> (F1) shows this help.</li>
 </ul>
 
 <h3>Options</h3>

@@ -17,6 +17,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 
 using namespace korvane;
@@ -38,6 +40,18 @@ void Drag(frmKorvane& w, QPoint delta, bool release = true) {
 }
 
 // The mean colour of a logical rectangle of a grab.
+// WCAG 2.1 contrast ratio of two colours, 1 to 21.
+double Contrast(QColor a, QColor b) {
+    const auto luminance = [](QColor c) {
+        const auto lin = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 QColor Mean(const QImage& img, QRect logical, qreal dpr) {
     const QRect r(QPoint(qRound(logical.x() * dpr), qRound(logical.y() * dpr)),
                   QSize(qRound(logical.width() * dpr), qRound(logical.height() * dpr)));
@@ -154,6 +168,21 @@ private slots:
             QCOMPARE(lbl->textFormat(), Qt::PlainText);
         }
         const int other = c == 1 ? 3 : 1;
+        // Whose turn it is shows in grey alone, and the red name reads on what lies behind it:
+        // at least 3:1 both ways, as large text needs (WCAG 2.1).
+        const auto ground = [&](int seat) {
+            return r.w->lblPlayer(seat)->grab().toImage().pixelColor(1, 1);
+        };
+        QColor ink = ground(c);
+        const QImage current = r.w->lblPlayer(c)->grab().toImage();
+        for (int y = 0; y < current.height(); ++y)
+            for (int x = 0; x < current.width(); ++x)
+                if (const QColor p = current.pixelColor(x, y);
+                    p.red() - p.green() > ink.red() - ink.green())
+                    ink = p;
+        QVERIFY2(Contrast(ink, ground(c)) >= 3.0,
+                 qPrintable(ink.name() + " on " + ground(c).name()));
+        QVERIFY2(Contrast(ground(c), ground(other)) >= 3.0, qPrintable(ground(c).name()));
         QString asked;
         Answer(QMessageBox::Yes, &asked);
         QTest::mouseDClick(r.w->lblPlayer(other), Qt::LeftButton);

@@ -126,7 +126,21 @@ void SavedGameCommands::mnGameOpen_Click() {
     g.FileName = GetFilename(true);
     if (Blank(g.FileName))
         return;
+    OpenChosen(oldName, oldTitle);
+}
 
+void SavedGameCommands::OpenFile(const QString& path) {
+    mdlGlobal& g = rules_.Global();
+    const std::string oldName = g.FileName;
+    const std::string oldTitle = g.FileTitle;
+    g.FileName = path.toStdString();
+    g.FileTitle = QFileInfo(path).fileName().toStdString();
+    folder_.Chosen(path);
+    OpenChosen(oldName, oldTitle);
+}
+
+void SavedGameCommands::OpenChosen(const std::string& oldName, const std::string& oldTitle) {
+    mdlGlobal& g = rules_.Global();
     const QString path = QString::fromStdString(g.FileName);
     auto refuse = [&](const QString& text) {
         // The game on the table stays, and so does the file it belongs to: a later Save must

@@ -56,7 +56,11 @@ FileChooser DialogFileChooser() {
 
 MessageReporter WarningBoxReporter() {
     return [](QWidget* parent, const QString& text) {
-        QMessageBox::warning(parent, QString::fromLatin1(AppTitle), text);
+        QMessageBox box(QMessageBox::Warning, QString::fromLatin1(AppTitle), text, QMessageBox::Ok,
+                        parent);
+        // The file names quoted are shown as typed: never read as markup.
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     };
 }
 

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -278,6 +279,28 @@ private slots:
         QCOMPARE(GetFilename(nullptr, g, false, folder), std::string());
         QCOMPARE(seen, (QStringList{At("chosen.KVN"), "1"}));
         QCOMPARE(g.FileTitle, std::string("old.KVN"));
+    }
+
+    // The program's warning box quotes a file name as it is, whatever it looks like.
+    void aFileNameIsShownAsText() {
+        mdlGlobal g(FixedSeed(1));
+        test::RecordingDisplay view(g);
+        GameRules rules(g, view);
+        const QString name = At("<i>x</i>.KVN");
+        SavedGameCommands commands(nullptr, rules, view,
+                                   [&](QWidget*, const FileRequest&) { return name; });
+        QString text;
+        Qt::TextFormat format = Qt::AutoText;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            text = box->text();
+            format = box->textFormat();
+            box->accept();
+        });
+        commands.mnGameOpen_Click(); // no such file
+        QVERIFY2(text.contains(QDir::toNativeSeparators(name)), qPrintable(text));
+        QCOMPARE(format, Qt::PlainText);
     }
 
     // The command saves what the rules say a save holds: during a penalty, the game once the

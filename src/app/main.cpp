@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr const char* Usage = "Usage: korvane [-h | --help | --version]\n";
+constexpr const char* Usage = "Usage: korvane [-h | --help | --version] [FILE.KVN]\n";
 
 // Stdout may be a closed pipe or a full disk; saying so beats a silent success.
 int Flushed() {
@@ -31,6 +31,7 @@ std::optional<int> AnswerInformationOptions(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::printf("%s%s, a card game for three to eight players at one table.\n\n"
+                        "  FILE.KVN     open this saved game once the table is shown\n"
                         "  -h, --help   show this help and exit\n"
                         "  --version    show the version and exit\n\n"
                         "Qt's own options, such as -platform and -style, are taken as well.\n",
@@ -57,12 +58,12 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(korvane::AppTitle));
 
-    // Qt has taken its own options out of the arguments; anything left is a mistake, reported
-    // before a window opens.
-    const QStringList rest = QApplication::arguments().mid(1);
-    if (!rest.isEmpty()) {
-        std::fprintf(stderr, "korvane: unknown argument '%s'\n%s", qUtf8Printable(rest.first()),
-                     Usage);
+    // Qt has taken its own options out of the arguments; anything left but one saved game is
+    // a mistake, reported before a window opens.
+    const korvane::Arguments arguments = korvane::ReadArguments(QApplication::arguments().mid(1));
+    if (!arguments.refused.isEmpty()) {
+        std::fprintf(stderr, "korvane: unknown argument '%s'\n%s",
+                     qUtf8Printable(arguments.refused), Usage);
         return 2;
     }
 
@@ -83,6 +84,8 @@ int main(int argc, char* argv[]) {
         QTimer::singleShot(0, window.get(),
                            [&] { cards.PrepareBacks(window->devicePixelRatioF()); });
     };
+    hooks.file = arguments.file;
+    hooks.openFile = [&](const QString& path) { window->OpenFile(path); };
     const int code = korvane::RunStartup(app, global, std::move(hooks));
     if (window)
         window->SetRules(nullptr);

@@ -4,6 +4,7 @@
 #include "engine/GameRecord.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QScreen>
 #include <QTimer>
 
@@ -57,6 +58,9 @@ void StartUp::Form_QueryUnload(frmSplash::CloseReason reason) {
     tableOpened_ = true;
     if (hooks_.openTable)
         hooks_.openTable();
+    // From the event loop, as a menu command runs: a refusal or a computer's turn may run it.
+    if (!hooks_.file.isEmpty() && hooks_.openFile)
+        QTimer::singleShot(0, splash_.get(), [this] { hooks_.openFile(hooks_.file); });
 }
 
 void StartUp::End(int code) {
@@ -67,6 +71,18 @@ void StartUp::End(int code) {
         splash_->hide();
     }
     hooks_.endProgram(code);
+}
+
+Arguments ReadArguments(const QStringList& arguments) {
+    Arguments read;
+    for (const QString& a : arguments) {
+        if (a.startsWith(u'-') || !read.file.isEmpty()) {
+            read.refused = a;
+            break;
+        }
+        read.file = QFileInfo(a).absoluteFilePath();
+    }
+    return read;
 }
 
 int RunStartup(QApplication& app, mdlGlobal& g, StartupHooks hooks) {

@@ -21,6 +21,8 @@
 
 #include <QObject>
 #include <QSize>
+#include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -40,7 +42,18 @@ struct StartupHooks {
     MessageFn message;
     // Ends the program with an exit code; by default leaves the event loop.
     std::function<void(int)> endProgram;
+    // The saved game named on the command line ("" for none), and how it is opened: as Game >
+    // Open opens a file, once the table is on screen.
+    QString file;
+    std::function<void(const QString&)> openFile;
 };
+
+// What the command line asks for once Qt has taken its own options out of it.
+struct Arguments {
+    QString file;    // the saved game to open, as an absolute path; "" for none
+    QString refused; // the first argument that is not understood; "" when all are
+};
+Arguments ReadArguments(const QStringList& arguments);
 
 class StartUp {
 public:

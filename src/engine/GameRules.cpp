@@ -70,6 +70,27 @@ MoveEnd EndMove(GameInfo& G, Pile to) {
     return MoveEnd::TurnPassed;
 }
 
+// The record's part of the end of a game: the player to move when it ended lost it if he still
+// holds cards. True when somebody lost.
+bool CountLoss(GameInfo& G) {
+    PlayerInfo& last = G.Player[G.CurrentPlayer];
+    if (!last.HoldsCards())
+        return false;
+    ++last.Lost;
+    return true;
+}
+
+// An ended game as a save holds it: the table cleared and nobody seated, while the players stay
+// behind with their names, modes and tallies for the next game of the series.
+void KeepPlayersOnly(GameInfo& G) {
+    std::vector<int32_t> lost;
+    for (const PlayerInfo& p : G.Player)
+        lost.push_back(p.Lost);
+    ResetGame(G);
+    for (std::size_t i = 0; i < lost.size(); ++i)
+        G.Player[i].Lost = lost[i];
+}
+
 } // namespace
 
 bool PileTakes(const GameInfo& game, Pile to) {
@@ -191,9 +212,12 @@ GameInfo GameRules::SaveableRecord() const {
     //      under "Korvane per Turn") interrupted that move after the card had left the closed
     //      pile, so the move is finished as NextPlayer finishes it: after the own pile (or with
     //      no cards left) the turn passes, after another's the player goes on with state 2.
-    //    - When finishing the move ends the game: no game, as below.
+    //    - When finishing the move ends the game: the loser is counted as FinishGame counts
+    //      him, and the save holds the ended game as below.
     //  * From the moment a game ends, through the question and the card show, the table is on
-    //    its way to empty: no game. No half-cleared game is ever saved.
+    //    its way to empty: no game is in progress, but the players stay with their tallies (the
+    //    loser's included), so that opening the file offers the next game of the series. No
+    //    half-cleared table is ever saved.
     GameInfo copy = g_.Game;
     bool over = false;
     if (copy.GameState == State::Penalty) {
@@ -201,11 +225,13 @@ GameInfo GameRules::SaveableRecord() const {
         for (std::size_t i = penaltyGiven_; i < penaltyGivers_.size(); ++i)
             MoveTopCard(copy.Player[penaltyGivers_[i]].CloseDeck, offender.CloseDeck);
         copy.GameState = stateBeforePenalty_;
-        if (!penaltyMoveTo_.IsNone())
-            over = EndMove(copy, penaltyMoveTo_) == MoveEnd::GameOver;
+        if (!penaltyMoveTo_.IsNone() && EndMove(copy, penaltyMoveTo_) == MoveEnd::GameOver) {
+            CountLoss(copy);
+            over = true;
+        }
     }
     if (over || finishing_ || (copy.GameState == State::NoGame && copy.PlayerCount > 0))
-        ResetGame(copy);
+        KeepPlayersOnly(copy);
     return copy;
 }
 
@@ -359,11 +385,20 @@ void GameRules::OpenGame(const GameInfo& loaded) {
     Entry([this, &loaded] {
         ReplaceGame();
         g_.SeedFromClock();
-        Game() = loaded;
-        // A file saved with no game opens to an empty table.
-        view_.SetCaption(Game().InProgress());
+        GameInfo& G = Game();
+        G = loaded;
+        const bool ended = !G.InProgress() && G.Player.size() >= MinPlayers;
+        // A file saved with no game opens to an empty table; one saved once a game had ended
+        // still holds its players, who are offered the next game.
+        if (ended)
+            ResetGame(G);
+        view_.SetCaption(G.InProgress());
         view_.Form_Resize();
         view_.PaintForm();
+        if (ended && ask_.AskPlayAgain("The game saved in this file is over.")) {
+            G.PlayerCount = static_cast<uint8_t>(G.Player.size());
+            StartNextGame();
+        }
         RunDriver();
     });
 }
@@ -587,6 +622,15 @@ void GameRules::GiveKorvane(Pile onTransferTo, const std::optional<PenaltyNote>&
         view_.ShowPenalty(*told, false);
 }
 
+void GameRules::StartNextGame() {
+    g_.SeedFromClock();
+    g_.NewRound();
+    view_.SetCaption(true);
+    view_.Form_Resize();
+    view_.PaintForm();
+    Game().GameState = State::Playing;
+}
+
 void GameRules::FinishGame() {
     GameInfo& G = Game();
     const uint8_t c = G.CurrentPlayer;
@@ -595,22 +639,10 @@ void GameRules::FinishGame() {
     view_.PaintCloseDeck(c);
     view_.HideDragPic();
 
-    std::string message;
-    if (G.Player[c].HoldsCards()) {
-        message = G.Player[c].TrimmedName() + " lost this game.";
-        ++G.Player[c].Lost;
-    } else {
-        message = "Nobody lost this game!!!";
-    }
-
-    const bool again = ask_.AskPlayAgain(message);
-    if (again) {
-        g_.SeedFromClock();
-        g_.NewRound();
-        view_.SetCaption(true);
-        view_.Form_Resize();
-        view_.PaintForm();
-        G.GameState = State::Playing;
+    const std::string message =
+        CountLoss(G) ? G.Player[c].TrimmedName() + " lost this game." : "Nobody lost this game!!!";
+    if (ask_.AskPlayAgain(message)) {
+        StartNextGame();
         return;
     }
 

@@ -82,7 +82,9 @@ public:
     // it as from HumanDrop, any other sends it back and nothing changes. Ignored while another
     // move is in progress.
     void HumanChoose(Pile to);
-    // Replaces the game with one read from a file (already checked) and lets play go on.
+    // Replaces the game with one read from a file (already checked) and lets play go on. A file
+    // with no game in progress that keeps at least three players (a game saved once it had
+    // ended) offers the next game with them, their modes and their tallies.
     void OpenGame(const GameInfo& loaded);
     // Ends the game on the table without a question (the simulator's move cap): whatever runs
     // for it stops, and the table is empty.
@@ -107,8 +109,9 @@ public:
 
     // The record as a save made now should hold: the game between moves. During a penalty, the
     // game once the running move is complete (every penalty card handed over, and a move that
-    // the penalty interrupted finished as NextPlayer finishes it); no game from the end of a
-    // game through the card show. The decision for each moment is written out where it is made.
+    // the penalty interrupted finished as NextPlayer finishes it); from the end of a game
+    // through the card show, no game but the players with their tallies. The decision for each
+    // moment is written out where it is made.
     GameInfo SaveableRecord() const;
 
     // ---- Rule operations (public for tests; the entry points above are what the UI calls) ----
@@ -163,6 +166,8 @@ private:
     void Drop(Pile to);
     void DropAfterFlight(Pile to, bool flewToTarget);
     void ApplySeating(const Seating& seating);
+    // Play again: a new deal for the players seated, their tallies kept.
+    void StartNextGame();
     // The mistake the current player is charged for in a transfer when one was noted earlier
     // in his turn: the note, or, for a game opened with the mistake already noted, no details.
     PenaltyNote NotedMistake() const;

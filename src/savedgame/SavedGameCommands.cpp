@@ -56,7 +56,11 @@ FileChooser DialogFileChooser() {
 
 MessageReporter WarningBoxReporter() {
     return [](QWidget* parent, const QString& text) {
-        QMessageBox::warning(parent, QString::fromLatin1(AppTitle), text);
+        QMessageBox box(QMessageBox::Warning, QString::fromLatin1(AppTitle), text, QMessageBox::Ok,
+                        parent);
+        // The file names quoted are shown as typed: never read as markup.
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     };
 }
 
@@ -126,7 +130,21 @@ void SavedGameCommands::mnGameOpen_Click() {
     g.FileName = GetFilename(true);
     if (Blank(g.FileName))
         return;
+    OpenChosen(oldName, oldTitle);
+}
 
+void SavedGameCommands::OpenFile(const QString& path) {
+    mdlGlobal& g = rules_.Global();
+    const std::string oldName = g.FileName;
+    const std::string oldTitle = g.FileTitle;
+    g.FileName = path.toStdString();
+    g.FileTitle = QFileInfo(path).fileName().toStdString();
+    folder_.Chosen(path);
+    OpenChosen(oldName, oldTitle);
+}
+
+void SavedGameCommands::OpenChosen(const std::string& oldName, const std::string& oldTitle) {
+    mdlGlobal& g = rules_.Global();
     const QString path = QString::fromStdString(g.FileName);
     auto refuse = [&](const QString& text) {
         // The game on the table stays, and so does the file it belongs to: a later Save must

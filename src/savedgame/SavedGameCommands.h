@@ -69,11 +69,17 @@ public:
                       DialogFolder folder = DialogFolder());
 
     void mnGameOpen_Click();
+    // Opens `path` as Game > Open opens the file chosen in its dialog (the program's command
+    // line names it).
+    void OpenFile(const QString& path);
     void mnGameSave_Click();
     void mnGameSaveAs_Click();
 
 private:
     std::string GetFilename(bool OpnSv);
+    // Reads g.FileName and puts its game on the table; a file that cannot be read or is damaged
+    // is refused, and the current file goes back to oldName and oldTitle.
+    void OpenChosen(const std::string& oldName, const std::string& oldTitle);
     // Writes the game to g.FileName; on failure reports it and returns false.
     bool SaveRecord();
     // Saves the game, first asking for a file name when `ask`; a failed save leaves the file

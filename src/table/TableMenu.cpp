@@ -109,6 +109,11 @@ void TableMenu::SetRules(GameRules* rules) {
         files_ = std::make_unique<SavedGameCommands>(&w_, *rules_, w_);
 }
 
+void TableMenu::OpenFile(const QString& path) {
+    if (files_)
+        files_->OpenFile(path);
+}
+
 void TableMenu::mnGameNew_Click() {
     if (rules_)
         rules_->mnGameNew_Click();

@@ -6,6 +6,7 @@
 #include <memory>
 
 class QAction;
+class QString;
 
 namespace korvane {
 
@@ -25,6 +26,8 @@ public:
 
     // The game and file commands act on these rules (none before they are built).
     void SetRules(GameRules* rules);
+    // Opens a saved game as Game > Open would open it.
+    void OpenFile(const QString& path);
 
     QAction* mnGameNew = nullptr;
     QAction* mnGameOpen = nullptr;

@@ -573,6 +573,10 @@ TableDisplay::Answer frmKorvane::AskSwitchMode(uint8_t, bool toComputer) {
 
 // ---------------------------------------------------------------- Commands
 
+void frmKorvane::OpenFile(const QString& path) {
+    menu_->OpenFile(path);
+}
+
 void frmKorvane::SetRules(GameRules* rules) {
     rules_ = rules;
     menu_->SetRules(rules);

@@ -109,6 +109,8 @@ public:
     // The status line below the table.
     QLabel* lblStatus() const;
     const TableMenu& Menu() const { return *menu_; }
+    // A saved game named outside the window (the command line): opened as Game > Open would.
+    void OpenFile(const QString& path);
 
     // Where a pile lies on the table; None names the pile the card in hand came from.
     QPoint PilePosition(Pile pile) const;

@@ -1,6 +1,7 @@
 #!/bin/sh
-# The command line: --help and --version answer without a display; anything else is refused
-# with the usage on stderr and status 2 before a window opens.
+# The command line: --help and --version answer without a display; one saved game may be
+# named (tst_endtoend opens it); anything else is refused with the usage on stderr and status 2
+# before a window opens.
 korvane=$1
 fail() {
     echo "FAIL: $*" >&2
@@ -22,3 +23,8 @@ status=$?
 [ "$status" -eq 2 ] || fail "an unknown option exited with $status"
 echo "$err" | grep -q '^Usage: korvane' || fail "an unknown option printed '$err'"
 echo "$err" | grep -q -- '--no-such-option' || fail "the refusal does not name the option"
+
+err=$("$korvane" one.KVN two.KVN 2>&1 >/dev/null)
+status=$?
+[ "$status" -eq 2 ] || fail "two files exited with $status"
+echo "$err" | grep -q "'two.KVN'" || fail "the refusal of a second file printed '$err'"

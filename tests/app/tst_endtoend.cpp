@@ -1,20 +1,27 @@
 // The whole program offscreen, wired as main() wires it: the start window, the card library,
 // the table window and the rules. A game of computer seats is started through the menu key,
 // answered through the real players dialog and end-of-game question, and played to its end.
+#include "Cards.h"
+#include "TableCheck.h"
 #include "cards/mdlCardAPI.h"
 #include "dialogs/StartUp.h"
 #include "dialogs/frmName.h"
 #include "dialogs/frmSplash.h"
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
+#include "savedgame/SavedGameCommands.h"
+#include "savedgame/SavedGameFile.h"
 #include "table/TableMenu.h"
 #include "table/frmKorvane.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -60,9 +67,23 @@ public:
             // The one change to main()'s wiring: flights wait for no clock, not even the screen's.
             window->SetFlightClock([now = uint32_t{0}]() mutable { return now += 1000; });
             window->show();
-            QTimer::singleShot(0, window.get(), [this] { Play(); });
+            if (arguments.isEmpty())
+                QTimer::singleShot(0, window.get(), [this] { Play(); });
+            else // the opening is due by the second turn of the loop; the program never waits
+                QTimer::singleShot(0, window.get(), [this] {
+                    QTimer::singleShot(0, window.get(), [this] {
+                        if (!fileOpening)
+                            QCoreApplication::exit(5);
+                    });
+                });
         };
         hooks.screenSize = [] { return QSize(1024, 768); };
+        hooks.file = ReadArguments(arguments).file;
+        hooks.openFile = [this](const QString& path) {
+            fileOpening = true;
+            SavedGameCommands(window.get(), *rules, *window).OpenFile(path);
+            Play(); // the person goes on once the file is open or refused
+        };
 
         // The countdown has been started by the time the event loop runs.
         QTimer::singleShot(0, [] {
@@ -86,12 +107,16 @@ public:
     std::unique_ptr<frmKorvane> window;
     std::unique_ptr<GameRules> rules;
 
+    // The command line after the program's name; a saved game named there is opened instead
+    // of a new game being started.
+    QStringList arguments;
     // The players dialog: how many players to choose, all played by the computer.
     int players = 3;
     // The answers to the end-of-game questions, in order; "No" once they run out.
     QList<QMessageBox::StandardButton> playAgain;
 
     // What the scenario saw.
+    bool fileOpening = false;
     bool newGameByKey = false;
     int namesDialogs = 0;
     QList<Question> questions;
@@ -110,7 +135,8 @@ private:
         // F2 is what the person presses; the game is played inside the command.
         QObject::connect(window->Menu().mnGameNew, &QAction::triggered, window.get(),
                          [this] { newGameByKey = true; });
-        QTest::keyClick(window.get(), Qt::Key_F2);
+        if (arguments.isEmpty())
+            QTest::keyClick(window.get(), Qt::Key_F2);
 
         // Game > Exit ends the program; anything else would leave the loop running.
         window->activateWindow();
@@ -145,7 +171,9 @@ private:
                 q.lostTotal += G.Player[i].Lost;
             questions << q;
             const QMessageBox::StandardButton answer =
-                playAgain.isEmpty() ? QMessageBox::No : playAgain.takeFirst();
+                box->standardButtons() == QMessageBox::Ok ? QMessageBox::Ok
+                : playAgain.isEmpty()                     ? QMessageBox::No
+                                                          : playAgain.takeFirst();
             QAbstractButton* button = box->button(answer);
             if (!button) {
                 unexpected << box->text();
@@ -207,6 +235,46 @@ private slots:
             QVERIFY(suit.Empty());
         QVERIFY(!p.rules->MoveInProgress());
         QVERIFY(p.closedByExit);
+    }
+
+    // "korvane FILE.KVN": once the start window has gone, the file is on the table as Game >
+    // Open puts it there; a damaged one is refused with Game > Open's words, over an empty
+    // table.
+    void aFileNamedOnTheCommandLineOpens() {
+        QTemporaryDir dir;
+        QVERIFY(QDir::setCurrent(dir.path()));
+        GameInfo saved = test::MidGame(3);
+        saved.CurrentPlayer = 1;
+        const std::vector<uint8_t> bytes = EncodeGame(saved);
+        QFile good(dir.filePath("game.KVN")), bad(dir.filePath("bad.KVN"));
+        QVERIFY(good.open(QIODevice::WriteOnly) && bad.open(QIODevice::WriteOnly));
+        good.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+        bad.write(reinterpret_cast<const char*>(bytes.data()), 300);
+        good.close();
+        bad.close();
+
+        Program opened(5);
+        opened.arguments = {"game.KVN"};
+        QCOMPARE(opened.Run(), 0);
+        QVERIFY2(opened.questions.isEmpty(), qPrintable(opened.questions.value(0).text));
+        QCOMPARE(test::Difference(opened.g.Game, saved), std::string());
+        QCOMPARE(opened.g.FileName, good.fileName().toStdString());
+        QVERIFY(opened.window->windowTitle().contains("game.KVN"));
+
+        Program refused(5);
+        refused.arguments = {"bad.KVN"};
+        QCOMPARE(refused.Run(), 0);
+        QStringList menuSays;
+        SavedGameCommands(
+            refused.window.get(), *refused.rules, *refused.window,
+            [&](QWidget*, const FileRequest&) { return bad.fileName(); },
+            [&](QWidget*, const QString& text) { menuSays << text; })
+            .mnGameOpen_Click();
+        QCOMPARE(menuSays.size(), 1);
+        QCOMPARE(refused.questions.size(), 1);
+        QCOMPARE(refused.questions[0].text, menuSays[0]);
+        QVERIFY(!refused.g.Game.InProgress());
+        QVERIFY(refused.closedByExit);
     }
 };
 

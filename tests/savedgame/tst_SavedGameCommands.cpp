@@ -1,5 +1,6 @@
 // Game > Open, Save and Save As over real files, with the file dialog and the message boxes
 // answered by the test.
+#include "Cards.h"
 #include "RecordingDisplay.h"
 #include "savedgame/SavedGameCommands.h"
 #include "savedgame/SavedGameFile.h"
@@ -9,11 +10,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <array>
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
@@ -278,6 +281,28 @@ private slots:
         QCOMPARE(g.FileTitle, std::string("old.KVN"));
     }
 
+    // The program's warning box quotes a file name as it is, whatever it looks like.
+    void aFileNameIsShownAsText() {
+        mdlGlobal g(FixedSeed(1));
+        test::RecordingDisplay view(g);
+        GameRules rules(g, view);
+        const QString name = At("<i>x</i>.KVN");
+        SavedGameCommands commands(nullptr, rules, view,
+                                   [&](QWidget*, const FileRequest&) { return name; });
+        QString text;
+        Qt::TextFormat format = Qt::AutoText;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            text = box->text();
+            format = box->textFormat();
+            box->accept();
+        });
+        commands.mnGameOpen_Click(); // no such file
+        QVERIFY2(text.contains(QDir::toNativeSeparators(name)), qPrintable(text));
+        QCOMPARE(format, Qt::PlainText);
+    }
+
     // The command saves what the rules say a save holds: during a penalty, the game once the
     // cards are handed over, which opens again.
     void aSaveDuringAPenaltyOpens() {
@@ -298,6 +323,54 @@ private slots:
         h.rules.picCloseDeck_Click(0); // mistake 1: a card from each other player
         QCOMPARE(saved, (std::vector<int>{State::Turned, State::Turned}));
         QVERIFY(h.messages.isEmpty());
+    }
+
+    // A save while the end-of-game question is open keeps the series: opening it seats the
+    // same players, modes and tallies (the loser's new one included) for the next game, or
+    // leaves the table empty when the offer is declined.
+    void aSaveAtTheEndOffersTheNextGame() {
+        Harness h;
+        GameInfo& G = h.g.Game;
+        SeatPlayers(G, 3, {0, 2});
+        G.GameState = State::Playing;
+        G.LastChance = false;
+        G.CurrentPlayer = 1;
+        Put(G.Player[1].OpenDeck, {Card(0, 0)});
+        Put(G.Player[2].CloseDeck, {Card(5, 1), Card(8, 2)});
+        G.Player[0].Lost = 4;
+        G.Player[2].Lost = 1;
+        h.g.FileName = At("ended.KVN").toStdString();
+        h.view.onCall = [&](const test::Call& c) {
+            if (c.op == "AskPlayAgain")
+                h.commands.mnGameSave_Click();
+        };
+        QVERIFY(h.rules.TransferCard(0) && h.rules.NextPlayer(0));
+        QCOMPARE(h.view.messages, std::vector<std::string>{"Player 3 lost this game."});
+        QVERIFY(h.messages.isEmpty());
+        // Nobody seated, the three players kept behind: the layout of any saved game.
+        const QByteArray file = ReadAll(At("ended.KVN"));
+        QCOMPARE(file.size(), qsizetype(SavedGameSize(3)));
+        QCOMPARE(int(file[216]), 0);
+
+        for (const bool again : {true, false}) {
+            Harness o;
+            o.view.playAgain = {again};
+            o.answers = {At("ended.KVN")};
+            o.commands.mnGameOpen_Click();
+            QVERIFY2(o.messages.isEmpty(), qPrintable(o.messages.join('\n')));
+            QCOMPARE(o.view.Count("AskPlayAgain"), 1);
+            const GameInfo& N = o.g.Game;
+            QCOMPARE(N.InProgress(), again);
+            QCOMPARE(N.Player.size(), std::size_t{3});
+            int dealt = 0;
+            for (std::size_t p = 0; p < 3; ++p) {
+                QCOMPARE(N.Player[p].TrimmedName(), "Player " + std::to_string(p + 1));
+                QCOMPARE(bool(N.Player[p].Computer), p == 1);
+                QCOMPARE(N.Player[p].Lost, (std::array{4, 0, 2})[p]);
+                dealt += N.Player[p].CardsHeld();
+            }
+            QCOMPARE(dealt, again ? int(CardsInPack) : 0);
+        }
     }
 };
 

@@ -291,11 +291,10 @@ inline void Run(const Options& o, Figures& f) {
         if (std::string why = CheckTable(g.Game, level); !why.empty())
             fail(", at " + at + ": " + why);
     };
-    // A save between moves holds the record, or no game once the game has ended.
+    // A save between moves holds the record; once the game has ended, an empty table with the
+    // players and their tallies, the loser's new one included.
     auto compare = [&](const GameInfo& saved, Moment m) {
-        GameInfo now = g.Game;
-        if (now.GameState == State::NoGame)
-            ResetGame(now);
+        const GameInfo now = g.Game.GameState == State::NoGame ? PlayersKept(g.Game) : g.Game;
         if (std::string why = Difference(saved, now); !why.empty())
             fail(", a save at " + std::string(MomentName(m)) + " holds another game: " + why);
     };

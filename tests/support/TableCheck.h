@@ -7,6 +7,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace korvane::test {
 
@@ -64,13 +65,34 @@ inline std::string CheckTable(const GameInfo& G, Check level) {
     return {};
 }
 
+// An ended game as a save holds it: nobody seated, the players kept with their tallies.
+inline GameInfo PlayersKept(GameInfo G) {
+    std::vector<int32_t> lost;
+    for (const PlayerInfo& p : G.Player)
+        lost.push_back(p.Lost);
+    ResetGame(G);
+    for (std::size_t i = 0; i < lost.size(); ++i)
+        G.Player[i].Lost = lost[i];
+    return G;
+}
+
 // Where `got` differs from `expected` in what a player can see or the rules use (the move
 // finder's marks are worked out afresh before every use, so they are left out); "" for nowhere.
 inline std::string Difference(const GameInfo& got, const GameInfo& expected) {
     if (got.GameState != expected.GameState || got.PlayerCount != expected.PlayerCount)
         return "state " + std::to_string(got.GameState) + " or player count";
-    if (got.PlayerCount == 0)
+    if (got.PlayerCount == 0) {
+        // No game: only the players kept behind for the next one count.
+        if (got.Player.size() != expected.Player.size())
+            return "players kept";
+        for (std::size_t p = 0; p < got.Player.size(); ++p) {
+            const PlayerInfo& a = got.Player[p];
+            const PlayerInfo& b = expected.Player[p];
+            if (a.Name != b.Name || bool(a.Computer) != bool(b.Computer) || a.Lost != b.Lost)
+                return "player kept " + std::to_string(p);
+        }
         return {};
+    }
     if (got.CurrentPlayer != expected.CurrentPlayer)
         return "player to move";
     if (got.SuitDeck != expected.SuitDeck || bool(got.MistakeMade) != bool(expected.MistakeMade))

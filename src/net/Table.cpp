@@ -38,7 +38,16 @@ public:
     void PaintSuit(uint8_t, bool) override { t_.Sync(); }
     void PaintForm() override { t_.Sync(); }
     void SetDragPic(Pile pile, uint8_t dspCard) override {
-        turned = pile.IsClosed() && dspCard < CardsInPack ? dspCard : -1;
+        turned = -1;
+        if (pile.IsClosed() && dspCard < CardsInPack) {
+            // A card turned up now, or the same card shown again after a penalty. After a
+            // penalty charged as the turned card was laid, the rules show the closed pile's
+            // first card for an instant: that is the next face-down card, never sent.
+            if (t_.global_.Game.GameState != State::Turned)
+                lastTurned_ = dspCard;
+            if (dspCard == lastTurned_)
+                turned = dspCard;
+        }
         t_.Sync();
     }
     void HideDragPic() override {
@@ -73,6 +82,7 @@ public:
 
 private:
     Table& t_;
+    int lastTurned_ = -1;
 };
 
 Table::Table(const QString& code, TableOutput& out, TableSettings settings)

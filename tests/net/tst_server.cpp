@@ -45,6 +45,7 @@ bool WaitUntil(const std::function<bool()>& done, int ms = Wait) {
 struct Witness {
     std::map<int64_t, TableView> views;
     std::map<int64_t, std::set<int>> hidden;
+    int turned = -1;
 };
 
 // A player: a socket, everything it received, and its view kept by the events.
@@ -121,7 +122,8 @@ struct Client {
                 Scan(e, key, hidden);
         } else if (v.isDouble()) {
             if (cardKeys.contains(key))
-                QVERIFY2(!hidden.count(v.toInt()), qPrintable(key));
+                QVERIFY2(!hidden.count(v.toInt()),
+                         qPrintable(key + " " + QString::number(v.toInt())));
             else
                 QVERIFY2(countKeys.contains(key), qPrintable("number under " + key));
         }
@@ -227,10 +229,16 @@ struct TestServer {
         server->SetTap([this](int64_t seq, const QJsonObject&, bool last, const TableView& view,
                               const GameInfo& record) {
             Witness& w = witness[CodeOf(record)];
+            // The turned card is the first closed card as the player turns it up (the rules
+            // show it before they note the state); it stays in the pile until laid, and
+            // whatever is first there after that is face down.
+            if (record.GameState != State::Turned && record.GameState != State::Penalty)
+                w.turned =
+                    view.turned >= 0 ? record.Player[record.CurrentPlayer].CloseDeck.Card[0] : -1;
             std::set<int>& hidden = w.hidden[seq];
             for (const PlayerInfo& p : record.Player)
                 for (int i = 0; i < p.CloseDeck.Count; ++i)
-                    if (p.CloseDeck.Card[static_cast<std::size_t>(i)] != view.turned)
+                    if (p.CloseDeck.Card[static_cast<std::size_t>(i)] != w.turned)
                         hidden.insert(p.CloseDeck.Card[static_cast<std::size_t>(i)]);
             if (last)
                 w.views[seq] = view;

@@ -83,8 +83,10 @@ struct Ways {
                       "press Enter on the circle or click it to turn your open pile over");
     }
     std::string LayOnOwnPile() const {
-        return Either("drag it onto your own open pile or press Enter on that pile",
-                      "press Enter on your own open pile or drag it there");
+        return Either("drag it onto your own open pile, or move the frame there with Tab or the "
+                      "arrow keys and press Enter",
+                      "move the frame to your own open pile with Tab or the arrow keys and press "
+                      "Enter, or drag it there");
     }
 };
 
@@ -115,8 +117,8 @@ std::string TurnLine(const GameInfo& g, const std::string& lastResult, Input las
     if (g.GameState == State::Turned && card != NoCard) {
         const std::string turned = who + ": you turned up the " + CardName(card) + ". ";
         if (!g.ShowTip)
-            return turned + Capital(ways.Play("it", onto)) + "; if it fits nowhere, " +
-                   ways.LayOnOwnPile() + ".";
+            return turned + Capital(ways.Play("it", onto)) +
+                   "; if it fits nowhere, lay it on your own open pile the same way.";
         if (onto.empty())
             return turned + "It fits nowhere: " + ways.LayOnOwnPile() + ".";
         return turned + Capital(ways.Play("it", onto)) + ".";

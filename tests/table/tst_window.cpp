@@ -370,8 +370,8 @@ private slots:
         QCOMPARE(status(),
                  QStringLiteral("Player 1's turn: you turned up the Jack of spades. Drag it "
                                 "where it fits, or move the frame there with Tab or the arrow "
-                                "keys and press Enter; if it fits nowhere, drag it onto your own "
-                                "open pile or press Enter on that pile.\n") +
+                                "keys and press Enter; if it fits nowhere, lay it on your own "
+                                "open pile the same way.\n") +
                      one + given);
         QCOMPARE(told, QStringList({one + giving, one + giving}));
         QCOMPARE(marked, QList<Pile>({Pile::Open(1), Pile::Open(1)}));

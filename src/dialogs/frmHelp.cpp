@@ -78,7 +78,7 @@ that is the tip.</li>
 
 <h3>Playing with the keys</h3>
 <p>The whole game can be played without a mouse. A frame marks one pile: at the start of your
-turn it stands on your card in hand, or on your closed pile when you hold none.</p>
+turn it stands on your card in hand when it can be played, else on your closed pile.</p>
 <ul>
 <li><b>Tab</b> and <b>Shift+Tab</b> move the frame from pile to pile, seat by seat and then along
 the suit piles. The first Tab of a turn goes to your own pile.</li>

@@ -1,5 +1,7 @@
 #include "table/TableKeys.h"
 
+#include "engine/GameRules.h"
+
 #include <QKeyEvent>
 #include <QPainter>
 #include <QWidget>
@@ -48,7 +50,10 @@ Pile TableKeys::Home() const {
     // A computer's card is not the user's to go back to.
     if (!G.InProgress() || G.CurrentPlayer >= G.Player.size() || G.Player[G.CurrentPlayer].Computer)
         return Pile::None();
+    // The open pile's card when it can be played; else the closed pile, where the turn goes on.
     const Pile hand = HandPile(G);
+    if (hand.IsOpen() && !KindsTaking(G, G.CardInHand()).Any())
+        return Pile::Closed(G.CurrentPlayer);
     return hand.IsNone() ? Pile::Closed(G.CurrentPlayer) : hand;
 }
 

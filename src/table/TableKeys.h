@@ -47,7 +47,7 @@ public:
     // Suit piles a and b changed places; the focus stays on the place, not the picture.
     void PilesSwapped(uint8_t a, uint8_t b);
     // The table shows the current player's turn: a person's turn starts with the frame on his
-    // card in hand, or on his closed pile when he holds none.
+    // card in hand when it can be played, else on his closed pile.
     void TurnShown();
     // The person played with the mouse: the frame steps aside until his next key.
     void MouseUsed();

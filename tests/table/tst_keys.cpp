@@ -48,6 +48,12 @@ private slots:
         Key(r, Qt::Key_Backtab);
         QCOMPARE(r.w->FocusedPile(), Pile::Closed(0));
         QCOMPARE(moved.count(), 3);
+        {
+            // A card in hand that fits nowhere: the turn starts on the closed pile instead.
+            Rig k;
+            k.SetUpThree(Card(12, 0));
+            QCOMPARE(k.w->FocusedPile(), Pile::Closed(0));
+        }
         // A screen reader hears the pile reached, with what lies on it.
         QCOMPARE(
             QAccessible::queryAccessibleInterface(r.w->statusBar())->text(QAccessible::Description),

@@ -1,14 +1,13 @@
 // The whole program offscreen, wired as main() wires it: the start window, the card library,
 // the table window and the rules. A game of computer seats is started through the menu key,
 // answered through the real players dialog and end-of-game question, and played to its end.
+#include "Wired.h"
 #include "cards/mdlCardAPI.h"
 #include "dialogs/StartUp.h"
 #include "dialogs/frmName.h"
 #include "dialogs/frmSplash.h"
-#include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
 #include "table/TableMenu.h"
-#include "table/frmKorvane.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -18,7 +17,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
+#include <optional>
 
 using namespace korvane;
 
@@ -42,25 +41,17 @@ class Program {
 public:
     explicit Program(uint32_t seed) : g(SeedSequence(seed)) {}
 
-    ~Program() {
-        if (window)
-            window->SetRules(nullptr);
-        rules.reset();
-        window.reset();
-    }
-
     // Runs start-up and the event loop until the scenario leaves it; the exit code.
     int Run() {
         StartupHooks hooks;
         hooks.initCards = [this] { return cards.cdtInit(g.CardWidth, g.CardHeight); };
         hooks.openTable = [this] {
-            window = std::make_unique<frmKorvane>(g, cards);
-            rules = std::make_unique<GameRules>(g, *window);
-            window->SetRules(rules.get());
+            window = table.emplace(g, cards).w.get();
+            rules = table->rules.get();
             // The one change to main()'s wiring: flights wait for no clock, not even the screen's.
             window->SetFlightClock([now = uint32_t{0}]() mutable { return now += 1000; });
             window->show();
-            QTimer::singleShot(0, window.get(), [this] { Play(); });
+            QTimer::singleShot(0, window, [this] { Play(); });
         };
         hooks.screenSize = [] { return QSize(1024, 768); };
 
@@ -83,8 +74,9 @@ public:
 
     mdlGlobal g;
     CardLibrary cards;
-    std::unique_ptr<frmKorvane> window;
-    std::unique_ptr<GameRules> rules;
+    std::optional<test::Wired<>> table;
+    frmKorvane* window = nullptr;
+    GameRules* rules = nullptr;
 
     // The players dialog: how many players to choose, all played by the computer.
     int players = 3;
@@ -105,18 +97,18 @@ private:
         G.MoveSpeed = {0, 0};
         G.MoveStep = {400, 400};
         window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window.get()))
+        if (!QTest::qWaitForWindowActive(window))
             return QCoreApplication::exit(3);
         // F2 is what the person presses; the game is played inside the command.
-        QObject::connect(window->Menu().mnGameNew, &QAction::triggered, window.get(),
+        QObject::connect(window->Menu().mnGameNew, &QAction::triggered, window,
                          [this] { newGameByKey = true; });
-        QTest::keyClick(window.get(), Qt::Key_F2);
+        QTest::keyClick(window, Qt::Key_F2);
 
         // Game > Exit ends the program; anything else would leave the loop running.
         window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window.get()))
+        if (!QTest::qWaitForWindowActive(window))
             return QCoreApplication::exit(3);
-        QTest::keyClick(window.get(), Qt::Key_F4, Qt::ControlModifier);
+        QTest::keyClick(window, Qt::Key_F4, Qt::ControlModifier);
         closedByExit = !window->isVisible();
         if (!closedByExit)
             QCoreApplication::exit(4);
@@ -134,7 +126,7 @@ private:
             ++namesDialogs;
             // As a person does it: the lists by keyboard, then the button.
             QTest::keyClick(names->cmbPlayer(), Qt::Key_Home);
-            for (int i = frmName::MinPlayers; i < players; ++i)
+            for (int i = MinPlayers; i < players; ++i)
                 QTest::keyClick(names->cmbPlayer(), Qt::Key_Down);
             QTest::keyClick(names->cmbManPlayer(), Qt::Key_Home);
             QTest::mouseClick(names->cmdOK(), Qt::LeftButton);

@@ -68,7 +68,7 @@ private slots:
         QTest::addColumn<int>("n");
         QTest::addColumn<int>("W");
         QTest::addColumn<int>("H");
-        for (int n = 3; n <= 8; ++n) {
+        for (int n = MinPlayers; n <= MaxPlayers; ++n) {
             QTest::addRow("%d players, 794x470", n) << n << 794 << 470;
             QTest::addRow("%d players, 1200x800", n) << n << 1200 << 800;
             QTest::addRow("%d players, exact", n) << n << 4 * 166 + 5 * 38 << 600;

@@ -86,7 +86,7 @@ private slots:
 
     void newGameLaysOutEverySeat_data() {
         QTest::addColumn<int>("n");
-        for (int n = 3; n <= 8; ++n)
+        for (int n = MinPlayers; n <= MaxPlayers; ++n)
             QTest::addRow("%d", n) << n;
     }
     void newGameLaysOutEverySeat() {

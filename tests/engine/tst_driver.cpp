@@ -114,10 +114,9 @@ private slots:
             Put(t.P(0).CloseDeck, {Card(7, 0)});
             Put(t.P(1).CloseDeck, {Card(9, 1)});
             t.rules.picTurn_GotFocus();
-            const Pile first = Pile::FromCode(
-                static_cast<uint8_t>(t.view.Calls("AnimateMove").front().args[0]), 3);
-            QVERIFY(first == Pile::Suit(2) || first == Pile::Open(0));
-            (first.IsSuit() ? toSuit : toPlayer)++;
+            const int first = t.view.Calls("AnimateMove").front().args[0];
+            QVERIFY(first == Pile::Suit(2).Code() || first == Pile::Open(0).Code());
+            (first == Pile::Suit(2).Code() ? toSuit : toPlayer)++;
         }
         QVERIFY2(
             toSuit > 140 && toPlayer > 140,

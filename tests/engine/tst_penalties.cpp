@@ -95,8 +95,8 @@ private slots:
             QCOMPARE(bool(t.G().MistakeMade), perTurn);
             QCOMPARE(t.view.Calls("SetDragPic").back().args,
                      (std::vector<int>{Pile::Closed(0).Code(), Card(1, 1)}));
-            QVERIFY(t.rules.TransferCard(
-                Pile::Open(0).Code())); // mistake 2: it could have gone on player 1's Ace
+            // Mistake 2: it could have gone on player 1's Ace.
+            QVERIFY(t.rules.TransferCard(Pile::Open(0).Code()));
             QCOMPARE(t.rules.Stats().penalties, perTurn ? 1u : 2u);
             QVERIFY(!t.G().MistakeMade);
             QCOMPARE(t.view.penalties.size(), std::size_t(perTurn ? 1 : 2));
@@ -132,9 +132,9 @@ private slots:
         t.G().KorvanePerTurn = true;
         MistakePosition(t);
         Put(t.P(0).CloseDeck, {Card(0, 1), Card(7, 3)});
-        t.rules.picCloseDeck_Click(0); // mistake 1, noted
-        QVERIFY(t.rules.TransferCard(
-            Pile::Suit(1).Code())); // the turned Ace to its suit pile: not charged yet
+        // Mistake 1, noted; the turned Ace to its suit pile: not charged yet.
+        t.rules.picCloseDeck_Click(0);
+        QVERIFY(t.rules.TransferCard(Pile::Suit(1).Code()));
         QVERIFY(!t.rules.NextPlayer(Pile::Suit(1).Code()));
         QCOMPARE(t.rules.Stats().penalties, 0u);
         QVERIFY(t.G().MistakeMade);
@@ -154,9 +154,9 @@ private slots:
         QVERIFY(t.G().MistakeMade);
         QVERIFY(t.rules.TransferCard(Pile::Suit(1).Code()));
         QVERIFY(!t.rules.NextPlayer(Pile::Suit(1).Code()));
-        QVERIFY(t.rules.TransferCard(
-            Pile::Open(1).Code())); // his last card, the Two, onto player 1's Ace
-        QVERIFY(t.rules.NextPlayer(Pile::Open(1).Code())); // out of cards: the turn passes
+        // His last card, the Two, onto player 1's Ace; out of cards, the turn passes.
+        QVERIFY(t.rules.TransferCard(Pile::Open(1).Code()));
+        QVERIFY(t.rules.NextPlayer(Pile::Open(1).Code()));
         QCOMPARE(t.G().CurrentPlayer, 1);
         QVERIFY(!t.G().MistakeMade);
 

@@ -15,14 +15,6 @@ constexpr Size Card{71, 96};
 constexpr int L = 38; // any label height: the figures below follow it
 constexpr Size Panel{166, 120 + L};
 
-GameInfo Table(int players) {
-    GameInfo g;
-    g.PlayerCount = static_cast<uint8_t>(players);
-    g.Player.resize(8);
-    g.GameState = State::Playing;
-    return g;
-}
-
 } // namespace
 
 class TestLayout : public QObject {
@@ -121,7 +113,8 @@ private slots:
 
     void pileLooks() {
         using paint::Look;
-        GameInfo g = Table(4);
+        GameInfo g;
+        test::SeatPlayers(g, 4);
         g.DeckBack = 57;
         const paint::DragState none;
         QCOMPARE(paint::CloseDeckCode(g, 1, none), DrawCode::Cross);

@@ -623,8 +623,6 @@ private slots:
 
         // A person turns a card and lays it on his own pile: he hears both, and the piles read
         // anew.
-        if (r.G().GameState == State::Turned)
-            Drag(*r.w, r.Open(0) - r.On(r.w->picCloseDeck(0)));
         QTest::mouseClick(r.w->picCloseDeck(0), Qt::LeftButton);
         QCOMPARE(r.G().GameState, State::Turned);
         const QString turned = QStringLiteral("King of hearts"); // the deal of seed 11

@@ -1,5 +1,6 @@
 // The saved-game file: encoding and reading an eight-player record, and Save and Open as the
 // menu commands run them, to a real file in a temporary folder (QSaveFile syncs to disk).
+#include "Cards.h"
 #include "engine/GameRules.h"
 #include "savedgame/SavedGameCommands.h"
 #include "savedgame/SavedGameFile.h"
@@ -16,10 +17,7 @@ namespace {
 
 // A freshly dealt eight-player game, every seat a person so that opening it plays nothing.
 GameInfo EightPlayers(mdlGlobal& g) {
-    g.Game.PlayerCount = 8;
-    g.Game.Player.assign(8, PlayerInfo{});
-    for (uint8_t i = 0; i < 8; ++i)
-        g.Game.Player[i].SetName("Seat " + std::to_string(i + 1));
+    test::SeatPlayers(g.Game, 8, {0, 1, 2, 3, 4, 5, 6, 7});
     g.NewRound();
     g.Game.GameState = State::Playing;
     return g.Game;

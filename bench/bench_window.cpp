@@ -4,6 +4,7 @@
 // With --rss-table or --rss-bare it instead prints its resident memory (kB) after dealing 8
 // seats into the table window, or after showing a bare window with a menu bar, and exits; see
 // scripts/measure-memory.
+#include "Cards.h"
 #include "Resident.h"
 #include "cards/mdlCardAPI.h"
 #include "engine/mdlGlobal.h"
@@ -26,10 +27,7 @@ using bench::ResidentKb;
 namespace {
 
 void SeatAndDeal(mdlGlobal& g, int n) {
-    g.Game.Player.assign(static_cast<std::size_t>(n), PlayerInfo{});
-    g.Game.PlayerCount = static_cast<uint8_t>(n);
-    for (int i = 0; i < n; ++i)
-        g.Game.Player[i].SetName("Player " + std::to_string(i + 1));
+    test::SeatPlayers(g.Game, n, {0, 1, 2, 3, 4, 5, 6, 7});
     g.NewRound();
     // A card on every open pile, so that faces as well as backs are drawn.
     for (auto& p : g.Game.Player)

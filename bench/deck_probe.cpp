@@ -6,6 +6,7 @@
 //   deck_probe --cold     without preparing them, every back deck read when the dialog opens
 //
 // Prints one line of key=value pairs (milliseconds, kB).
+#include "Cards.h"
 #include "Resident.h"
 #include "cards/mdlCardAPI.h"
 #include "dialogs/frmDeck.h"
@@ -66,10 +67,7 @@ int main(int argc, char** argv) {
     CardLibrary cards;
     cards.cdtInit(g.CardWidth, g.CardHeight);
     frmKorvane w(g, cards);
-    g.Game.Player.assign(8, PlayerInfo{});
-    g.Game.PlayerCount = 8;
-    for (int i = 0; i < 8; ++i)
-        g.Game.Player[i].SetName("Player " + std::to_string(i + 1));
+    test::SeatPlayers(g.Game, 8, {0, 1, 2, 3, 4, 5, 6, 7});
     g.NewRound();
     for (auto& p : g.Game.Player)
         MoveFirstCard(p.CloseDeck, p.OpenDeck);

@@ -14,12 +14,11 @@
 // the probe); without it only the times from main()'s first line are printed.
 //
 // Prints one line of key=value pairs in milliseconds.
+#include "Wired.h"
 #include "cards/mdlCardAPI.h"
 #include "dialogs/StartUp.h"
 #include "dialogs/frmSplash.h"
-#include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
-#include "table/frmKorvane.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -34,6 +33,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 
 using namespace korvane;
 
@@ -117,8 +117,7 @@ int RunKorvane(Probe& app) {
     QApplication::setApplicationName(QString::fromLatin1(AppTitle));
     mdlGlobal global;
     CardLibrary cards;
-    std::unique_ptr<frmKorvane> window;
-    std::unique_ptr<GameRules> rules;
+    std::optional<test::Wired<>> table;
 
     app.isFirst = [](QWidget* w) { return qobject_cast<frmSplash*>(w) != nullptr; };
     app.asSecond = [](QWidget* w) -> QMainWindow* { return qobject_cast<frmKorvane*>(w); };
@@ -132,17 +131,10 @@ int RunKorvane(Probe& app) {
     StartupHooks hooks;
     hooks.initCards = [&] { return cards.cdtInit(global.CardWidth, global.CardHeight); };
     hooks.openTable = [&] {
-        window = std::make_unique<frmKorvane>(global, cards);
-        rules = std::make_unique<GameRules>(global, *window);
-        window->SetRules(rules.get());
-        window->show();
+        table.emplace(global, cards);
+        table->w->show();
     };
-    const int code = RunStartup(app, global, std::move(hooks));
-    if (window)
-        window->SetRules(nullptr);
-    rules.reset();
-    window.reset();
-    return code;
+    return RunStartup(app, global, std::move(hooks));
 }
 
 // A main window with a menu bar and nothing else.

@@ -8,12 +8,11 @@
 //
 // Prints one line of key=value pairs: the game (from New Game to the end-of-game question),
 // the card show (from the answer to the empty table) and both together.
+#include "Wired.h"
 #include "cards/mdlCardAPI.h"
 #include "dialogs/frmName.h"
-#include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
 #include "table/TableMenu.h"
-#include "table/frmKorvane.h"
 
 #include <QApplication>
 #include <QTest>
@@ -108,7 +107,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const auto seed = static_cast<uint32_t>(argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 1);
     const int players = argc > 2 ? std::atoi(argv[2]) : 8;
-    if (players < frmName::MinPlayers || players > frmName::Seats) {
+    if (players < MinPlayers || players > MaxPlayers) {
         std::fprintf(stderr, "usage: %s [seed] [players 3..8]\n", argv[0]);
         return 2;
     }
@@ -120,11 +119,11 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "wholegame_probe: the card library cannot be loaded\n");
         return 1;
     }
-    auto window = std::make_unique<CountingWindow>(g, cards, players);
-    auto rules = std::make_unique<GameRules>(g, *window);
-    window->SetRules(rules.get());
+    test::Wired<CountingWindow> table(g, cards, players);
+    CountingWindow* window = table.w.get();
+    GameRules* rules = table.rules.get();
     window->show();
-    if (!QTest::qWaitForWindowExposed(window.get())) {
+    if (!QTest::qWaitForWindowExposed(window)) {
         std::fprintf(stderr, "wholegame_probe: the window never came on screen\n");
         return 1;
     }
@@ -151,9 +150,5 @@ int main(int argc, char* argv[]) {
     }
     Share("all", start, end);
     std::printf(" result=\"%s\"\n", ended ? window->message.c_str() : "did not end");
-
-    window->SetRules(nullptr);
-    rules.reset();
-    window.reset();
     return ended ? 0 : 1;
 }

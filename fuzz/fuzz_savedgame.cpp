@@ -41,13 +41,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     const GameInfo& g = *r.game;
     const std::size_t n = g.Player.size();
-    Require(n <= 8, "more than eight players");
+    Require(n <= MaxPlayers, "more than eight players");
     Require(size >= 262 + 371 * n, "accepted a file shorter than its header says");
 
     const uint8_t s = g.GameState;
     Require(s == 0 || s == 1 || s == 2 || s == 254 || s == 255, "unknown state");
     Require(g.DeckBack >= 54 && g.DeckBack <= 65, "card back");
-    Require(g.TotalKorvane >= 1 && g.TotalKorvane <= 3, "penalty size");
+    Require(g.TotalKorvane >= MinPenaltyCards && g.TotalKorvane <= MaxPenaltyCards, "penalty size");
     Require(g.PathPoints <= 99, "path points");
     for (int i = 0; i < 2; ++i) {
         Require(g.MoveStep[i] >= 1, "step distance");
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (s == 255) {
         Require(g.PlayerCount == 0, "players seated with no game");
     } else {
-        Require(g.PlayerCount >= 3 && g.PlayerCount <= 8, "player count");
+        Require(g.PlayerCount >= MinPlayers && g.PlayerCount <= MaxPlayers, "player count");
         Require(g.PlayerCount == n, "player count against the header");
         Require(g.CurrentPlayer < n, "player to move");
         for (int c : seen)

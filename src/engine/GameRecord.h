@@ -40,6 +40,10 @@ inline constexpr uint8_t SuitPiles = 4;
 // holds more.
 inline constexpr uint8_t MinPlayers = 3;
 inline constexpr uint8_t MaxPlayers = 8;
+// Cards each other player hands over per penalty (TotalKorvane): the options dialog offers
+// MinPenaltyCards..MaxPenaltyCards, and a saved game holds no other count.
+inline constexpr uint8_t MinPenaltyCards = 1;
+inline constexpr uint8_t MaxPenaltyCards = 3;
 constexpr int Rank(uint8_t code) {
     return code >> 2;
 }

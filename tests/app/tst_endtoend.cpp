@@ -3,16 +3,15 @@
 // answered through the real players dialog and end-of-game question, and played to its end.
 #include "Cards.h"
 #include "TableCheck.h"
+#include "Wired.h"
 #include "cards/mdlCardAPI.h"
 #include "dialogs/StartUp.h"
 #include "dialogs/frmName.h"
 #include "dialogs/frmSplash.h"
-#include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
 #include "savedgame/SavedGameCommands.h"
 #include "savedgame/SavedGameFile.h"
 #include "table/TableMenu.h"
-#include "table/frmKorvane.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -25,7 +24,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
+#include <optional>
 
 using namespace korvane;
 
@@ -49,29 +48,21 @@ class Program {
 public:
     explicit Program(uint32_t seed) : g(SeedSequence(seed)) {}
 
-    ~Program() {
-        if (window)
-            window->SetRules(nullptr);
-        rules.reset();
-        window.reset();
-    }
-
     // Runs start-up and the event loop until the scenario leaves it; the exit code.
     int Run() {
         StartupHooks hooks;
         hooks.initCards = [this] { return cards.cdtInit(g.CardWidth, g.CardHeight); };
         hooks.openTable = [this] {
-            window = std::make_unique<frmKorvane>(g, cards);
-            rules = std::make_unique<GameRules>(g, *window);
-            window->SetRules(rules.get());
+            window = table.emplace(g, cards).w.get();
+            rules = table->rules.get();
             // The one change to main()'s wiring: flights wait for no clock, not even the screen's.
             window->SetFlightClock([now = uint32_t{0}]() mutable { return now += 1000; });
             window->show();
             if (arguments.isEmpty())
-                QTimer::singleShot(0, window.get(), [this] { Play(); });
+                QTimer::singleShot(0, window, [this] { Play(); });
             else // the opening is due by the second turn of the loop; the program never waits
-                QTimer::singleShot(0, window.get(), [this] {
-                    QTimer::singleShot(0, window.get(), [this] {
+                QTimer::singleShot(0, window, [this] {
+                    QTimer::singleShot(0, window, [this] {
                         if (!fileOpening)
                             QCoreApplication::exit(5);
                     });
@@ -81,7 +72,7 @@ public:
         hooks.file = ReadArguments(arguments).file;
         hooks.openFile = [this](const QString& path) {
             fileOpening = true;
-            SavedGameCommands(window.get(), *rules, *window).OpenFile(path);
+            window->OpenFile(path);
             Play(); // the person goes on once the file is open or refused
         };
 
@@ -104,8 +95,9 @@ public:
 
     mdlGlobal g;
     CardLibrary cards;
-    std::unique_ptr<frmKorvane> window;
-    std::unique_ptr<GameRules> rules;
+    std::optional<test::Wired<>> table;
+    frmKorvane* window = nullptr;
+    GameRules* rules = nullptr;
 
     // The command line after the program's name; a saved game named there is opened instead
     // of a new game being started.
@@ -130,19 +122,19 @@ private:
         G.MoveSpeed = {0, 0};
         G.MoveStep = {400, 400};
         window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window.get()))
+        if (!QTest::qWaitForWindowActive(window))
             return QCoreApplication::exit(3);
         // F2 is what the person presses; the game is played inside the command.
-        QObject::connect(window->Menu().mnGameNew, &QAction::triggered, window.get(),
+        QObject::connect(window->Menu().mnGameNew, &QAction::triggered, window,
                          [this] { newGameByKey = true; });
         if (arguments.isEmpty())
-            QTest::keyClick(window.get(), Qt::Key_F2);
+            QTest::keyClick(window, Qt::Key_F2);
 
         // Game > Exit ends the program; anything else would leave the loop running.
         window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window.get()))
+        if (!QTest::qWaitForWindowActive(window))
             return QCoreApplication::exit(3);
-        QTest::keyClick(window.get(), Qt::Key_F4, Qt::ControlModifier);
+        QTest::keyClick(window, Qt::Key_F4, Qt::ControlModifier);
         closedByExit = !window->isVisible();
         if (!closedByExit)
             QCoreApplication::exit(4);
@@ -160,7 +152,7 @@ private:
             ++namesDialogs;
             // As a person does it: the lists by keyboard, then the button.
             QTest::keyClick(names->cmbPlayer(), Qt::Key_Home);
-            for (int i = frmName::MinPlayers; i < players; ++i)
+            for (int i = MinPlayers; i < players; ++i)
                 QTest::keyClick(names->cmbPlayer(), Qt::Key_Down);
             QTest::keyClick(names->cmbManPlayer(), Qt::Key_Home);
             QTest::mouseClick(names->cmdOK(), Qt::LeftButton);
@@ -266,7 +258,7 @@ private slots:
         QCOMPARE(refused.Run(), 0);
         QStringList menuSays;
         SavedGameCommands(
-            refused.window.get(), *refused.rules, *refused.window,
+            refused.window, *refused.rules, *refused.window,
             [&](QWidget*, const FileRequest&) { return bad.fileName(); },
             [&](QWidget*, const QString& text) { menuSays << text; })
             .mnGameOpen_Click();

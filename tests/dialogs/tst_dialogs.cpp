@@ -1,5 +1,6 @@
 // The dialogs, driven the way a user drives them: the players, options, card-back, help and
 // about dialogs, what they show, what they store, and the ways out of them.
+#include "Cards.h"
 #include "cards/PictureBox.h"
 #include "cards/mdlCardAPI.h"
 #include "dialogs/frmAbout.h"
@@ -14,6 +15,7 @@
 #include <bit>
 
 using namespace korvane;
+using test::SeatPlayers;
 
 namespace {
 
@@ -45,17 +47,6 @@ QString Seats(const frmName& d) {
     return s;
 }
 
-// n players named SeatN; the seats in computers are the computer's.
-void SeatPlayers(mdlGlobal& g, int n, std::initializer_list<int> computers) {
-    g.SetDefaults();
-    g.Game.PlayerCount = static_cast<uint8_t>(n);
-    g.Game.Player.assign(static_cast<std::size_t>(n), PlayerInfo{});
-    for (int i = 0; i < n; ++i)
-        g.Game.Player[static_cast<std::size_t>(i)].SetName("Seat" + std::to_string(i));
-    for (int c : computers)
-        g.Game.Player[static_cast<std::size_t>(c)].Computer = true;
-}
-
 using Pair = std::array<int16_t, 2>;
 
 // A dialog with no owner, on screen as the user first meets it.
@@ -72,16 +63,20 @@ class TestDialogs : public QObject {
 private slots:
     void firstOpeningIsRandomWithDefaultNames() {
         int counts = 0, humans = 0; // bit sets of what the openings chose
+        const QStringList names{"Tovan",  "Rilka",  "Dunet",  "Gorvi",
+                                "Kelsta", "Bramon", "Quenly", "Lusa"};
         for (uint32_t seed = 1; seed <= 30; ++seed) {
             mdlGlobal g(FixedSeed(seed));
             g.SetDefaults();
             Shown<frmName> dlg(g);
-            const int n = dlg.cmbPlayer()->currentIndex() + 3;
+            const int n = dlg.cmbPlayer()->currentIndex() + MinPlayers;
             const int k = dlg.cmbManPlayer()->currentIndex();
-            QVERIFY(n >= 3 && n <= 8 && k >= 0 && k <= n && dlg.cmbManPlayer()->count() == n + 1);
-            QCOMPARE(Seats(dlg), QString(k, 'x') + QString(n - k, '.') + QString(8 - n, '-'));
+            QVERIFY(n >= MinPlayers && n <= MaxPlayers && k >= 0 && k <= n &&
+                    dlg.cmbManPlayer()->count() == n + 1);
+            QCOMPARE(Seats(dlg),
+                     QString(k, 'x') + QString(n - k, '.') + QString(MaxPlayers - n, '-'));
             for (int i = 0; i < frmName::Seats; ++i) {
-                QCOMPARE(dlg.txtName(i)->text(), frmName::DefaultName(i));
+                QCOMPARE(dlg.txtName(i)->text(), names[i]);
                 QVERIFY(!dlg.txtName(i)->font().bold() && !dlg.chkName(i)->font().bold());
             }
             counts |= 1 << n;
@@ -92,15 +87,15 @@ private slots:
 
     void openingShowsTheCurrentPlayers() {
         mdlGlobal g(FixedSeed(7));
-        SeatPlayers(g, 5, {0, 3});
+        SeatPlayers(g.Game, 5, {1, 2, 4});
         g.Game.Player[1].SetName("   Bea  ");
         Shown<frmName> dlg(g);
         QVERIFY(dlg.cmbPlayer()->currentText() == "5" && dlg.cmbManPlayer()->currentText() == "3");
         QCOMPARE(Seats(dlg), QString("xxx..---"));
-        QCOMPARE(dlg.txtName(0)->text() + dlg.txtName(1)->text(), QString("Seat0Bea"));
+        QCOMPARE(dlg.txtName(0)->text() + dlg.txtName(1)->text(), QString("Player 1Bea"));
         QCOMPARE(dlg.txtName(5)->text(), QString("Bramon"));
 
-        SeatPlayers(g, 8, {6, 7});
+        SeatPlayers(g.Game, 8, {0, 1, 2, 3, 4, 5});
         Shown<frmName> fewer(g);
         Choose(fewer.cmbPlayer(), 1); // 4 players, 6 humans chosen before
         QVERIFY(fewer.cmbManPlayer()->count() == 5 && fewer.cmbManPlayer()->currentText() == "4");
@@ -112,7 +107,7 @@ private slots:
 
     void humanSeatsAreLimitedAndRefilledByOk() {
         mdlGlobal g(FixedSeed(3));
-        SeatPlayers(g, 6, {2, 3, 4, 5});
+        SeatPlayers(g.Game, 6, {0, 1});
         Shown<frmName> dlg(g);
         dlg.chkName(2)->click(); // refused: both human seats are taken
         QCOMPARE(Seats(dlg), QString("xx....--"));
@@ -146,7 +141,7 @@ private slots:
                      {State::Dealt, 7, 2, State::Dealt, 4, 3}};
         for (const auto& c : cases) {
             mdlGlobal g(FixedSeed(6));
-            SeatPlayers(g, 4, {1});
+            SeatPlayers(g.Game, 4, {0, 2, 3});
             g.Game.GameState = c.state;
             g.Game.Player[2].Lost = 3;
             Shown<frmName> dlg(g);
@@ -159,13 +154,13 @@ private slots:
                 LeaveDialog(dlg, dlg.cmdCancel(), WaysOut[c.how]);
             QVERIFY(g.Game.GameState == c.stateAfter && g.Game.PlayerCount == c.countAfter);
             QCOMPARE(g.Game.Player[2].Lost, c.lostAfter);
-            QCOMPARE(g.Game.Player[0].TrimmedName(), std::string(c.how < 0 ? "Other" : "Seat0"));
+            QCOMPARE(g.Game.Player[0].TrimmedName(), std::string(c.how < 0 ? "Other" : "Player 1"));
         }
     }
 
     void namesAreTrimmedPaddedAndLatin1() {
         mdlGlobal g(FixedSeed(4));
-        SeatPlayers(g, 3, {});
+        SeatPlayers(g.Game, 3);
         Shown<frmName> dlg(g);
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         // The click that gives the box the focus selects the old name; a second one at the end of
@@ -218,7 +213,7 @@ private slots:
             QTest::keyClicks(dlg.txtTime(1), "42");
             QCOMPARE(dlg.txtTime(1)->text(), QString("42"));
         }
-        game.TotalKorvane = 3;
+        game.TotalKorvane = MaxPenaltyCards;
         game.KorvanePerTurn = true;
         game.OutlineDrag = game.ShowTip = game.LastChance = game.StraightPath = false;
         game.PathPoints = 40;
@@ -226,7 +221,8 @@ private slots:
         game.MoveSpeed = {60, 1000}; // shown as 40 and -900: OK stores them back
         Shown<frmOption> dlg(game);
         QTest::keyClick(&dlg, Qt::Key_Return); // the default button
-        QVERIFY(game.TotalKorvane == 3 && game.KorvanePerTurn && game.PathPoints == 40);
+        QVERIFY(game.TotalKorvane == MaxPenaltyCards && game.KorvanePerTurn &&
+                game.PathPoints == 40);
         QVERIFY(!game.OutlineDrag && !game.ShowTip && !game.LastChance && !game.StraightPath);
         QCOMPARE(game.MoveStep, (Pair{1, 150})); // a step is at least 1
         QCOMPARE(game.MoveSpeed, (Pair{60, 1000}));

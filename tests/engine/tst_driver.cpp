@@ -31,8 +31,9 @@ private slots:
         QCOMPARE(t.P(2).OpenDeck.Count, 1);
         // The human's card flew to his pile first, then each computer's to its own.
         QCOMPARE(t.view.Calls("AnimateMove"),
-                 (std::vector<Call>{
-                     {"AnimateMove", {10}}, {"AnimateMove", {11}}, {"AnimateMove", {12}}}));
+                 (std::vector<Call>{{"AnimateMove", {Pile::Open(0).Code()}},
+                                    {"AnimateMove", {Pile::Open(1).Code()}},
+                                    {"AnimateMove", {Pile::Open(2).Code()}}}));
         // The tip is for the human alone, once his turn has come.
         QCOMPARE(t.view.Count("GiveTip"), 1);
         QCOMPARE(t.view.log.back().op, std::string("GiveTip"));
@@ -51,7 +52,7 @@ private slots:
         t.rules.picCloseDeck_Click(1);
         t.view.Clear();
         t.rules.HumanDrop(Pile::None());
-        QCOMPARE(t.view.log.at(0), (Call{"AnimateMove", {Target::None}}));
+        QCOMPARE(t.view.log.at(0), (Call{"AnimateMove", {Pile::None().Code()}}));
         QCOMPARE(t.view.log.at(1), (Call{"PaintCloseDeck", {1}}));
         QCOMPARE(t.G().GameState, State::Turned);
         QCOMPARE(t.view.Count("GiveTip"), 0); // no tip with a turned card in hand
@@ -83,7 +84,7 @@ private slots:
         QCOMPARE(t.P(1).OpenDeck.Top(), Card(9, 0));
         QCOMPARE(t.P(1).CloseDeck.Count, 1);
         QCOMPARE(t.P(1).CloseDeck.Card[0], Card(8, 1));
-        QCOMPARE(t.view.Calls("AnimateMove").front().args, std::vector<int>{11});
+        QCOMPARE(t.view.Calls("AnimateMove").front().args, std::vector<int>{Pile::Open(1).Code()});
         QCOMPARE(t.rules.Stats().penalties, 0u);
     }
 
@@ -96,9 +97,10 @@ private slots:
         t.rules.picTurn_GotFocus();
         QCOMPARE(t.G().SuitDeck[3].Count, 2);
         // The Ace, then the Two, then the turned Jack to its own pile.
-        QCOMPARE(
-            t.view.Calls("AnimateMove"),
-            (std::vector<Call>{{"AnimateMove", {3}}, {"AnimateMove", {3}}, {"AnimateMove", {12}}}));
+        QCOMPARE(t.view.Calls("AnimateMove"),
+                 (std::vector<Call>{{"AnimateMove", {Pile::Suit(3).Code()}},
+                                    {"AnimateMove", {Pile::Suit(3).Code()}},
+                                    {"AnimateMove", {Pile::Open(2).Code()}}}));
     }
 
     void itChoosesEveryLegalPlaceAlike() {
@@ -113,8 +115,8 @@ private slots:
             Put(t.P(1).CloseDeck, {Card(9, 1)});
             t.rules.picTurn_GotFocus();
             const int first = t.view.Calls("AnimateMove").front().args[0];
-            QVERIFY(first == 2 || first == 10);
-            (first == 2 ? toSuit : toPlayer)++;
+            QVERIFY(first == Pile::Suit(2).Code() || first == Pile::Open(0).Code());
+            (first == Pile::Suit(2).Code() ? toSuit : toPlayer)++;
         }
         QVERIFY2(
             toSuit > 140 && toPlayer > 140,
@@ -166,10 +168,11 @@ private slots:
     void manySeededGamesKeepEveryInvariant() {
         for (uint32_t seed = 1; seed <= 540; ++seed) {
             Table t(3, {}, seed);
-            t.G().TotalKorvane = static_cast<uint8_t>(1 + seed % 3);
+            t.G().TotalKorvane = static_cast<uint8_t>(MinPenaltyCards + seed % MaxPenaltyCards);
             t.G().KorvanePerTurn = seed % 2 == 0;
             t.G().LastChance = seed % 5 != 0;
-            t.view.defaultPlayers = static_cast<int>(3 + seed % 6);
+            t.view.defaultPlayers =
+                static_cast<int>(MinPlayers + seed % (MaxPlayers - MinPlayers + 1));
             // Checked whenever a card has just changed piles (each transfer ends by hiding the
             // drag picture) and before every flight.
             std::string failure;

@@ -26,7 +26,7 @@ class TestPenalties : public QObject {
 private slots:
     void handOverOrderAndCounts() {
         Table t(4);
-        t.G().TotalKorvane = 3;
+        t.G().TotalKorvane = MaxPenaltyCards;
         t.G().CurrentPlayer = 2;
         Put(t.P(2).CloseDeck, {Card(12, 3)});
         Put(t.P(0).CloseDeck, {Card(1, 0), Card(1, 1), Card(1, 2), Card(1, 3), Card(2, 0)});
@@ -47,10 +47,11 @@ private slots:
         const auto drags = t.view.Calls("SetDragPic");
         const auto flights = t.view.Calls("AnimateMove");
         QCOMPARE(flights.size(), std::size_t(5));
-        const std::vector<int> givers{0, 0, 0, 1, 1};
+        const std::vector<uint8_t> givers{0, 0, 0, 1, 1};
         for (std::size_t i = 0; i < 5; ++i) {
-            QCOMPARE(drags[i].args, (std::vector<int>{givers[i], 20, t.G().DeckBack}));
-            QCOMPARE(flights[i].args, std::vector<int>{22});
+            QCOMPARE(drags[i].args,
+                     (std::vector<int>{Pile::Closed(givers[i]).Code(), t.G().DeckBack}));
+            QCOMPARE(flights[i].args, std::vector<int>{Pile::Closed(2).Code()});
         }
         QCOMPARE(t.G().GameState, State::Playing);
         QCOMPARE(t.rules.Stats().penalties, 1u);
@@ -93,8 +94,10 @@ private slots:
             t.rules.picCloseDeck_Click(0);
             QCOMPARE(t.rules.Stats().penalties, perTurn ? 0u : 1u);
             QCOMPARE(bool(t.G().MistakeMade), perTurn);
-            QCOMPARE(t.view.Calls("SetDragPic").back().args, (std::vector<int>{0, 20, Card(1, 1)}));
-            QVERIFY(t.rules.TransferCard(10)); // mistake 2: it could have gone on player 1's Ace
+            QCOMPARE(t.view.Calls("SetDragPic").back().args,
+                     (std::vector<int>{Pile::Closed(0).Code(), Card(1, 1)}));
+            // Mistake 2: it could have gone on player 1's Ace.
+            QVERIFY(t.rules.TransferCard(Pile::Open(0).Code()));
             QCOMPARE(t.rules.Stats().penalties, perTurn ? 1u : 2u);
             QVERIFY(!t.G().MistakeMade);
             QCOMPARE(t.view.penalties.size(), std::size_t(perTurn ? 1 : 2));
@@ -115,7 +118,7 @@ private slots:
         ClearDeck(file.P(0).OpenDeck);
         file.G().MistakeMade = true;
         file.rules.CloseDeckClick(0);
-        QVERIFY(file.rules.TransferCard(10));
+        QVERIFY(file.rules.TransferCard(Pile::Open(0).Code()));
         QCOMPARE(file.view.penalties.size(), std::size_t(1));
         check(file.view.penalties[0], Deed::Unknown, NoCard);
 
@@ -130,14 +133,15 @@ private slots:
         t.G().KorvanePerTurn = true;
         MistakePosition(t);
         Put(t.P(0).CloseDeck, {Card(0, 1), Card(7, 3)});
-        t.rules.picCloseDeck_Click(0);    // mistake 1, noted
-        QVERIFY(t.rules.TransferCard(1)); // the turned Ace to its suit pile: not charged yet
-        QVERIFY(!t.rules.NextPlayer(1));
+        // Mistake 1, noted; the turned Ace to its suit pile: not charged yet.
+        t.rules.picCloseDeck_Click(0);
+        QVERIFY(t.rules.TransferCard(Pile::Suit(1).Code()));
+        QVERIFY(!t.rules.NextPlayer(Pile::Suit(1).Code()));
         QCOMPARE(t.rules.Stats().penalties, 0u);
         QVERIFY(t.G().MistakeMade);
 
         t.rules.CloseDeckClick(0); // an Eight, laid on his own pile: no mistake 2
-        QVERIFY(t.rules.TransferCard(10));
+        QVERIFY(t.rules.TransferCard(Pile::Open(0).Code()));
         QCOMPARE(t.rules.Stats().penalties, 1u);
         QCOMPARE(t.rules.Stats().penaltiesBySeat[0], 1u);
     }
@@ -149,16 +153,17 @@ private slots:
         Put(t.P(0).CloseDeck, {Card(0, 1)});
         t.rules.picCloseDeck_Click(0); // mistake 1 noted; the Ace of suit 1 turned
         QVERIFY(t.G().MistakeMade);
-        QVERIFY(t.rules.TransferCard(1));
-        QVERIFY(!t.rules.NextPlayer(1));
-        QVERIFY(t.rules.TransferCard(11)); // his last card, the Two, onto player 1's Ace
-        QVERIFY(t.rules.NextPlayer(11));   // out of cards: the turn passes
+        QVERIFY(t.rules.TransferCard(Pile::Suit(1).Code()));
+        QVERIFY(!t.rules.NextPlayer(Pile::Suit(1).Code()));
+        // His last card, the Two, onto player 1's Ace; out of cards, the turn passes.
+        QVERIFY(t.rules.TransferCard(Pile::Open(1).Code()));
+        QVERIFY(t.rules.NextPlayer(Pile::Open(1).Code()));
         QCOMPARE(t.G().CurrentPlayer, 1);
         QVERIFY(!t.G().MistakeMade);
 
         // Player 1 made no mistake: laying his turned card on his own pile costs nothing.
         t.rules.CloseDeckClick(1);
-        QVERIFY(t.rules.TransferCard(11));
+        QVERIFY(t.rules.TransferCard(Pile::Open(1).Code()));
         QCOMPARE(t.rules.Stats().penalties, 0u);
     }
 
@@ -172,21 +177,21 @@ private slots:
         const struct {
             bool perTurn;
             std::function<void(Table&)> lay; // over the mistake position
-            uint8_t to;                      // where the turned card goes, if anywhere
+            Pile to;                         // where the turned card goes, if anywhere
             uint8_t saved;
         } cases[] = {
-            {false, [](Table&) {}, Target::None, State::Turned},
+            {false, [](Table&) {}, Pile::None(), State::Turned},
             {false,
              [](Table& t) {
                  ClearDeck(t.P(0).OpenDeck);
                  Put(t.P(0).CloseDeck, {Card(1, 1)}); // a Two that could go on player 1's Ace
              },
-             10, State::Playing},
+             Pile::Open(0), State::Playing},
             {true,
              [](Table& t) {
                  Put(t.P(0).CloseDeck, {Card(1, 1), Card(10, 1)});
              },
-             11, State::PlayedOn},
+             Pile::Open(1), State::PlayedOn},
             {false,
              [](Table& t) {
                  ClearDeck(t.P(0).OpenDeck);
@@ -195,7 +200,7 @@ private slots:
                  Put(t.P(0).CloseDeck, {Card(0, 0), Card(5, 3)}); // an Ace, for its suit pile
                  Put(t.P(1).CloseDeck, {Card(7, 1)});
              },
-             10, State::NoGame},
+             Pile::Open(0), State::NoGame},
         };
         for (const auto& c : cases) {
             Table t;
@@ -211,9 +216,9 @@ private slots:
                     saves.push_back(t.rules.SaveableRecord());
             };
             t.rules.picCloseDeck_Click(0);
-            if (c.to != Target::None) {
-                QVERIFY(t.rules.TransferCard(c.to));
-                t.rules.NextPlayer(c.to);
+            if (!c.to.IsNone()) {
+                QVERIFY(t.rules.TransferCard(c.to.Code()));
+                t.rules.NextPlayer(c.to.Code());
             }
             QCOMPARE(saves.size(), std::size_t(2));
             for (const GameInfo& s : saves) {

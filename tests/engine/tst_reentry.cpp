@@ -97,7 +97,7 @@ private slots:
             if (c.op == "CardShowFlight" || c.op == "AskPlayAgain")
                 saves.push_back(t.rules.SaveableRecord());
         };
-        t.rules.NextPlayer(10);
+        t.rules.NextPlayer(Pile::Open(0).Code());
         QCOMPARE(saves.size(), std::size_t(3)); // at the question, then at each of two flights
         for (const GameInfo& s : saves)
             QVERIFY(s.GameState == State::NoGame && s.PlayerCount == 0 && s.SuitDeck[0].Empty());

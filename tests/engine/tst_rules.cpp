@@ -82,19 +82,19 @@ private slots:
         t.G().CurrentPlayer = 1;
         Put(t.P(1).OpenDeck, {Card(4, 1), Card(0, 2)});
         Put(t.P(1).CloseDeck, {Card(8, 0)});
-        QVERIFY(t.rules.TransferCard(2));
+        QVERIFY(t.rules.TransferCard(Pile::Suit(2).Code()));
         QCOMPARE(t.G().SuitDeck[2].Top(), Card(0, 2));
         QCOMPARE(t.P(1).OpenDeck.Count, 1);
         QCOMPARE(t.view.Calls("PaintSuit").back().args, (std::vector<int>{2, 0}));
 
         // Onto his own pile: nothing changes and nothing counts as moved.
-        QVERIFY(!t.rules.TransferCard(11));
+        QVERIFY(!t.rules.TransferCard(Pile::Open(1).Code()));
         QCOMPARE(t.P(1).OpenDeck.Count, 1);
         QCOMPARE(t.P(1).OpenDeck.Top(), Card(4, 1));
 
         // A code naming no pile moves nothing.
         QVERIFY(!t.rules.TransferCard(9));
-        QVERIFY(!t.rules.TransferCard(13)); // only three seats
+        QVERIFY(!t.rules.TransferCard(Pile::Open(3).Code())); // only three seats
         QCOMPARE(t.P(1).OpenDeck.Count, 1);
         QCOMPARE(t.view.Count("HideDragPic"), 4); // the card in hand goes, moved or not
     }
@@ -105,12 +105,12 @@ private slots:
         Put(t.P(0).CloseDeck, {Card(5, 3), Card(9, 1)});
         Put(t.P(2).OpenDeck, {Card(4, 0)});
         t.G().GameState = State::Turned;
-        QVERIFY(t.rules.TransferCard(12));
+        QVERIFY(t.rules.TransferCard(Pile::Open(2).Code()));
         QCOMPARE(t.P(2).OpenDeck.Top(), Card(5, 3));
         QCOMPARE(t.P(0).CloseDeck.Count, 1);
         QCOMPARE(t.P(0).CloseDeck.Card[0], Card(9, 1));
         QCOMPARE(t.view.Calls("PrintLabel").front().args, std::vector<int>{2});
-        QVERIFY(!t.rules.NextPlayer(12));
+        QVERIFY(!t.rules.NextPlayer(Pile::Open(2).Code()));
         QCOMPARE(t.G().GameState, State::PlayedOn);
         QCOMPARE(t.G().CurrentPlayer, 0);
     }
@@ -121,8 +121,8 @@ private slots:
         Put(t.P(2).CloseDeck, {Card(9, 1), Card(7, 2)});
         Put(t.P(0).CloseDeck, {Card(3, 3)});
         t.G().GameState = State::Turned;
-        QVERIFY(t.rules.TransferCard(12));
-        QVERIFY(t.rules.NextPlayer(12));
+        QVERIFY(t.rules.TransferCard(Pile::Open(2).Code()));
+        QVERIFY(t.rules.NextPlayer(Pile::Open(2).Code()));
         QCOMPARE(t.G().CurrentPlayer, 0); // wraps round to the first seat
         QCOMPARE(t.G().GameState, State::Playing);
     }
@@ -135,8 +135,8 @@ private slots:
         Put(t.P(1).OpenDeck, {Card(0, 0)});
         Put(t.P(4).OpenDeck, {Card(3, 2)});
         Put(t.P(0).CloseDeck, {Card(5, 1)});
-        QVERIFY(t.rules.TransferCard(0));
-        QVERIFY(t.rules.NextPlayer(0));
+        QVERIFY(t.rules.TransferCard(Pile::Suit(0).Code()));
+        QVERIFY(t.rules.NextPlayer(Pile::Suit(0).Code()));
         QCOMPARE(t.G().CurrentPlayer, 4);
     }
 
@@ -152,15 +152,15 @@ private slots:
             Put(t.P(2).CloseDeck, {Card(5, 1), Card(8, 2)});
             t.P(2).Lost = 1;
             t.view.playAgain = {true};
-            QVERIFY(t.rules.TransferCard(0));
-            QVERIFY(t.rules.NextPlayer(0));
+            QVERIFY(t.rules.TransferCard(Pile::Suit(0).Code()));
+            QVERIFY(t.rules.NextPlayer(Pile::Suit(0).Code()));
             if (lastChance) {
                 QCOMPARE(t.G().CurrentPlayer, 2);
                 QCOMPARE(t.G().GameState, State::Playing);
                 QCOMPARE(t.view.Count("AskPlayAgain"), 0);
                 t.G().GameState = State::Turned;
-                QVERIFY(t.rules.TransferCard(12));
-                QVERIFY(t.rules.NextPlayer(12));
+                QVERIFY(t.rules.TransferCard(Pile::Open(2).Code()));
+                QVERIFY(t.rules.NextPlayer(Pile::Open(2).Code()));
             }
             QCOMPARE(t.view.messages, std::vector<std::string>{"Player 3 lost this game."});
             QCOMPARE(t.P(2).Lost, 2);
@@ -175,8 +175,8 @@ private slots:
         Put(t.P(0).OpenDeck, {Card(1, 3)});
         Put(t.G().SuitDeck[3], {Card(0, 3)});
         Put(t.G().SuitDeck[0], {Card(0, 0), Card(1, 0)});
-        QVERIFY(t.rules.TransferCard(3));
-        QVERIFY(t.rules.NextPlayer(3));
+        QVERIFY(t.rules.TransferCard(Pile::Suit(3).Code()));
+        QVERIFY(t.rules.NextPlayer(Pile::Suit(3).Code()));
         QCOMPARE(t.view.messages, std::vector<std::string>{"Nobody lost this game!!!"});
         for (int p = 0; p < 3; ++p)
             QCOMPARE(t.P(p).Lost, 0);
@@ -199,7 +199,8 @@ private slots:
         Put(t.P(1).CloseDeck, {Card(9, 0), Card(3, 1)});
         t.rules.picCloseDeck_Click(1);
         QCOMPARE(t.G().GameState, State::Turned);
-        QCOMPARE(t.view.Calls("SetDragPic").back().args, (std::vector<int>{1, 20, Card(9, 0)}));
+        QCOMPARE(t.view.Calls("SetDragPic").back().args,
+                 (std::vector<int>{Pile::Closed(1).Code(), Card(9, 0)}));
         QCOMPARE(t.P(1).CloseDeck.Count, 2); // stays in the pile until it is played
 
         // A second click while a card is turned does nothing.

@@ -158,8 +158,8 @@ private slots:
         row("suit pile not from the Ace", [](auto& b) { std::swap(b[54], b[55]); });
         row("card back 53", [](auto& b) { b[DeckBackAt] = 53; });
         row("card back 66", [](auto& b) { b[DeckBackAt] = 66; });
-        row("no penalty cards", [](auto& b) { b[TotalKorvaneAt] = 0; });
-        row("four penalty cards", [](auto& b) { b[TotalKorvaneAt] = 4; });
+        row("no penalty cards", [](auto& b) { b[TotalKorvaneAt] = MinPenaltyCards - 1; });
+        row("four penalty cards", [](auto& b) { b[TotalKorvaneAt] = MaxPenaltyCards + 1; });
         row("path points 100", [](auto& b) { b[PathPointsAt] = 100; });
         row("human step 0", [](auto& b) { Put16(b, MoveStepAt, {0}); });
         row("computer step -3", [](auto& b) { Put16(b, MoveStepAt + 2, {-3}); });

@@ -42,12 +42,9 @@ inline void SeatPlayers(GameInfo& G, int n, std::vector<int> humans = {}) {
 // table onto the closed piles, and each player's first two cards turned onto his open pile.
 inline GameInfo MidGame(uint8_t players) {
     GameInfo g;
-    g.PlayerCount = players;
+    SeatPlayers(g, players, {0, 1, 2, 3, 4, 5, 6, 7});
     g.GameState = State::Playing;
     g.DeckBack = 60;
-    g.Player.resize(players);
-    for (uint8_t p = 0; p < players; ++p)
-        g.Player[p].SetName("Player " + std::to_string(p + 1));
     Put(g.SuitDeck[1], {1, 5});
     for (uint8_t c = 0, seat = 0; c < CardsInPack; ++c)
         if (c != 1 && c != 5) {

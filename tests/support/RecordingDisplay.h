@@ -50,7 +50,7 @@ public:
     void PaintSuit(uint8_t I, bool Inverse) override { Record("PaintSuit", {I, Inverse ? 1 : 0}); }
     void PaintForm() override { Record("PaintForm", {}); }
     void SetDragPic(Pile pile, uint8_t dspCard) override {
-        Record("SetDragPic", {pile.index, pile.IsClosed() ? 20 : 10, dspCard});
+        Record("SetDragPic", {pile.Code(), dspCard});
     }
     void HideDragPic() override { Record("HideDragPic", {}); }
     void SetCurrentPlayer(bool SetDrag, bool Inverse) override {

@@ -188,11 +188,11 @@ inline Options DrawOptions(uint32_t seed, uint32_t every = 1, uint32_t everyPena
     std::mt19937 r(seed * 2654435761u + 17u);
     Options o;
     o.seed = seed;
-    o.players = static_cast<uint8_t>(3 + r() % 6);
+    o.players = static_cast<uint8_t>(MinPlayers + r() % (MaxPlayers - MinPlayers + 1));
     for (std::size_t p = 0; p < o.players; ++p)
         o.human[p] = r() % 2 == 0;
     o.human[r() % o.players] = true;
-    o.totalKorvane = static_cast<uint8_t>(1 + r() % 3);
+    o.totalKorvane = static_cast<uint8_t>(MinPenaltyCards + r() % MaxPenaltyCards);
     o.perTurn = r() % 2 == 0;
     o.lastChance = r() % 3 != 0;
     o.extraRounds = r() % 4 == 0 ? 1 : 0;

@@ -3,18 +3,16 @@
 #pragma once
 
 #include "Cards.h"
+#include "Wired.h"
 #include "cards/PictureBox.h"
 #include "cards/mdlCardAPI.h"
-#include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
 #include "table/TableMenu.h"
-#include "table/frmKorvane.h"
 
 #include <QTest>
 
 #include <algorithm>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -59,18 +57,23 @@ protected:
     void NotEnoughResolution() override { ++notEnoughResolution; }
 };
 
-struct Rig {
-    explicit Rig(uint32_t seed = 7) : g(FixedSeed(seed)) {
+// The record and the card library the window is made over.
+struct RigRecord {
+    explicit RigRecord(uint32_t seed) : g(FixedSeed(seed)) {
         g.SetDefaults();
         g.Game.DeckBack = FirstBack;
         ready = cards.cdtInit(g.CardWidth, g.CardHeight);
-        w = std::make_unique<TestWindow>(g, cards);
-        rules = std::make_unique<GameRules>(g, *w);
-        w->SetRules(rules.get());
+    }
+    mdlGlobal g;
+    CardLibrary cards;
+    bool ready = false;
+};
+
+struct Rig : RigRecord, Wired<TestWindow> {
+    explicit Rig(uint32_t seed = 7) : RigRecord(seed), Wired(g, cards) {
         w->show();
         exposed = QTest::qWaitForWindowExposed(w.get());
     }
-    ~Rig() { w->SetRules(nullptr); }
 
     // A new game through the menu, with flights that do not wait: not even for the screen.
     void NewGame(int n, std::vector<int> computers = {}) {
@@ -106,12 +109,7 @@ struct Rig {
     QPoint On(QWidget* pic) const { return pic->mapTo(w->Table(), QPoint(0, 0)); }
     QPoint Open(int i) const { return On(w->picOpenDeck(i)); }
 
-    mdlGlobal g;
-    CardLibrary cards;
-    bool ready = false;
     bool exposed = false;
-    std::unique_ptr<TestWindow> w;
-    std::unique_ptr<GameRules> rules;
 };
 
 } // namespace korvane::test

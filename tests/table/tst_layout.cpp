@@ -15,14 +15,6 @@ constexpr Size Card{71, 96};
 constexpr int L = 38; // any label height: the figures below follow it
 constexpr Size Panel{166, 120 + L};
 
-GameInfo Table(int players) {
-    GameInfo g;
-    g.PlayerCount = static_cast<uint8_t>(players);
-    g.Player.resize(8);
-    g.GameState = State::Playing;
-    return g;
-}
-
 } // namespace
 
 class TestLayout : public QObject {
@@ -68,7 +60,7 @@ private slots:
         QTest::addColumn<int>("n");
         QTest::addColumn<int>("W");
         QTest::addColumn<int>("H");
-        for (int n = 3; n <= 8; ++n) {
+        for (int n = MinPlayers; n <= MaxPlayers; ++n) {
             QTest::addRow("%d players, 794x470", n) << n << 794 << 470;
             QTest::addRow("%d players, 1200x800", n) << n << 1200 << 800;
             QTest::addRow("%d players, exact", n) << n << 4 * 166 + 5 * 38 << 600;
@@ -121,7 +113,8 @@ private slots:
 
     void pileLooks() {
         using paint::Look;
-        GameInfo g = Table(4);
+        GameInfo g;
+        test::SeatPlayers(g, 4);
         g.DeckBack = 57;
         const paint::DragState none;
         QCOMPARE(paint::CloseDeckCode(g, 1, none), DrawCode::Cross);

@@ -500,6 +500,9 @@ bool GameRules::TransferCard(uint8_t toPly) {
                 else if (to == Pile::Open(c) && G.MoveAvailable)
                     charge = Overlooked(G, PenaltyNote::Deed::LaidOnOwnPile);
                 MoveFirstCard(source, target);
+                // The turned card has left the hand: from here on the closed pile's first card
+                // is face down again, whatever the table shows or says before the turn ends.
+                G.GameState = State::PlayedOn;
                 view_.PaintCloseDeck(c);
                 result = true;
             } else {

@@ -21,10 +21,11 @@ bool CardInHand::Shown() const {
     return !pic_->isHidden();
 }
 
-void CardInHand::Show(QPoint at, uint8_t code, QSize size) {
+void CardInHand::Show(QPoint at, uint8_t code, QSize size, Pile from) {
     pic_->move(at);
     pic_->show();
     code_ = code;
+    from_ = from;
     Resize(size);
     pic_->raise();
     Describe();
@@ -34,6 +35,7 @@ void CardInHand::Hide() {
     pic_->hide();
     pic_->clearImage();
     code_ = DrawCode::Nothing;
+    from_ = Pile::None();
     Describe();
 }
 

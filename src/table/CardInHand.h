@@ -2,6 +2,8 @@
 // keys and the rules send flying. It says to a screen reader only what a sighted player sees.
 #pragma once
 
+#include "engine/Pile.h"
+
 #include <QObject>
 #include <QPoint>
 #include <QSize>
@@ -27,8 +29,11 @@ public:
     bool Shown() const;
     // Taken up by the mouse and not yet let go.
     bool Dragging() const { return dragging_; }
+    // The pile it was taken from, and belongs to until it is laid or hidden; None for a card
+    // on its way off the table.
+    Pile From() const { return from_; }
     // Shows `code` at `at`, drawn at `size`, over every pile.
-    void Show(QPoint at, uint8_t code, QSize size);
+    void Show(QPoint at, uint8_t code, QSize size, Pile from);
     void Hide();
     // Draws what it shows at a new size.
     void Resize(QSize size);
@@ -55,6 +60,7 @@ private:
     CardLibrary& cards_;
     PictureBox* pic_;
     uint8_t code_;
+    Pile from_;
     bool dragging_ = false;
     QPointF grab_;
 };

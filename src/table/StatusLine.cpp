@@ -9,7 +9,7 @@
 namespace korvane {
 
 StatusLine::StatusLine(QStatusBar& bar, const GameInfo& game)
-    : bar_(bar), game_(game), label_(new QLabel(&bar)) {
+    : QObject(&bar), bar_(bar), game_(game), label_(new QLabel(&bar)) {
     label_->setObjectName(QStringLiteral("lblStatus"));
     label_->setTextFormat(Qt::PlainText);
     label_->setWordWrap(true);
@@ -44,6 +44,7 @@ void StatusLine::Announce(const QString& text) {
     bar_.setAccessibleDescription(text);
     QAccessibleEvent event(&bar_, QAccessible::Alert);
     QAccessible::updateAccessibility(&event);
+    emit announced(text);
 }
 
 void StatusLine::Explain(const PenaltyNote& note, bool cardsFlying) {

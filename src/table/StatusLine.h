@@ -6,6 +6,7 @@
 #include "engine/TableDisplay.h"
 #include "table/StatusText.h"
 
+#include <QObject>
 #include <QString>
 
 #include <optional>
@@ -16,9 +17,10 @@ class QStatusBar;
 
 namespace korvane {
 
-class StatusLine {
+class StatusLine : public QObject {
+    Q_OBJECT
 public:
-    // Puts the line into the window's status bar.
+    // Puts the line into the window's status bar, which it belongs to.
     StatusLine(QStatusBar& bar, const GameInfo& game);
 
     QLabel* Label() const { return label_; }
@@ -41,6 +43,10 @@ public:
     void SetInput(status::Input way);
     // Why the key just pressed could not act (empty: it did), shown until the next input.
     void Refuse(const std::string& why);
+
+signals:
+    // A sentence was said to a screen reader.
+    void announced(const QString& text);
 
 private:
     QStatusBar& bar_;

@@ -2,9 +2,12 @@
 
 #include "cards/PictureBox.h"
 #include "table/StatusText.h"
+#include "table/TablePanels.h"
+#include "table/TableSurface.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QLabel>
 
 namespace korvane::access {
 
@@ -66,19 +69,15 @@ std::string PileName(const GameInfo& g, Pile pile) {
     return "Card in hand";
 }
 
-std::string PileValue(const GameInfo& g, Pile pile) {
-    const CardDeck* d = nullptr;
-    if (pile.IsSuit() && pile.index < SuitPiles)
-        d = &g.SuitDeck[pile.index];
-    else if ((pile.IsOpen() || pile.IsClosed()) && pile.index < g.Player.size())
-        d = pile.IsOpen() ? &g.Player[pile.index].OpenDeck : &g.Player[pile.index].CloseDeck;
-    if (d == nullptr || d->Empty())
+std::string PileValue(const GameInfo& g, Pile pile, uint8_t seen) {
+    if (pile.IsClosed() && pile.index < g.Player.size()) {
+        const CardDeck& d = g.Player[pile.index].CloseDeck;
+        return d.Empty() ? "empty" : Count(d.Count, "card", "cards");
+    }
+    // A pile seen empty, crossed out or face down tells nothing of a card.
+    if (seen >= CardsInPack)
         return "empty";
-    if (pile.IsSuit())
-        return "up to " + status::RankName(Rank(d->Top()));
-    if (pile.IsOpen())
-        return status::CardName(d->Top());
-    return Count(d->Count, "card", "cards");
+    return pile.IsSuit() ? "up to " + status::RankName(Rank(seen)) : status::CardName(seen);
 }
 
 std::string SeatSummary(const GameInfo& g, uint8_t seat) {
@@ -101,6 +100,20 @@ std::string FlightSentence(const GameInfo& g, uint8_t card, Pile to) {
     if (to == Pile::Open(g.CurrentPlayer))
         onto = "his own open pile";
     return mover + " plays the " + status::CardName(card) + " onto " + onto + ".";
+}
+
+void DescribeTable(const TableSurface& table, const GameInfo& g, int seats,
+                   const std::function<uint8_t(Pile)>& seen) {
+    for (const Pile pile : table.PilesInOrder(seats)) {
+        PictureBox* pic = table.PileWidget(pile);
+        pic->setAccessibleName(QString::fromLatin1(PileName(g, pile)));
+        pic->SetAccessibleValue(QString::fromLatin1(PileValue(g, pile, seen(pile))));
+    }
+    for (uint8_t i = 0; i < seats; ++i) {
+        const QString seat = QString::fromLatin1(SeatSummary(g, i));
+        table.Seat(i)->setAccessibleName(seat);
+        table.Seat(i)->Label()->setAccessibleName(seat);
+    }
 }
 
 void InstallPictureAccessibility() {

@@ -77,6 +77,9 @@ QLabel* frmKorvane::lblStatus() const {
 // ---------------------------------------------------------------- Layout
 
 void frmKorvane::Form_Load() {
+    // A screen reader hears the piles by name and value, and every change as it happens: the
+    // pictures must be known as such before the first of them announces itself.
+    access::InstallPictureAccessibility();
     table_ = new TableSurface(this, cards_, TableColour());
     setCentralWidget(table_);
     hand_ = table_->Hand();
@@ -128,16 +131,14 @@ void frmKorvane::Form_Load() {
         for (uint8_t s = 0; s < layout::SuitPiles; ++s)
             table_->Band()->Pile(s)->SetKeyFocus(p == Pile::Suit(s));
         if (!p.IsNone())
-            status_->Announce(QString::fromLatin1(access::PileName(g_.Game, p) + ": " +
-                                                  access::PileValue(g_.Game, p)));
+            status_->Announce(PileWidget(p)->accessibleName() + ": " +
+                              PileWidget(p)->AccessibleValue());
     });
     table_->setFocus();
 
     menu_ = new TableMenu(*this, g_, cards_);
     // Below the table, outside its client area.
     status_ = std::make_unique<StatusLine>(*statusBar(), g_.Game);
-    // A screen reader hears the piles by name and value, and every change as it happens.
-    access::InstallPictureAccessibility();
     picDrag_->setAccessibleName(QString::fromLatin1(access::PileName(g_.Game, Pile::None())));
     SetCaption(false);
 
@@ -229,6 +230,7 @@ void frmKorvane::SizePictures() {
 void frmKorvane::Draw(PictureBox* pic, uint8_t code, bool inverse) {
     shown_[pic] = {code, inverse};
     DrawCard(cards_, pic, 0, 0, code, inverse, PileSize());
+    DescribeTable();
 }
 
 void frmKorvane::SetCaption(bool ShowTable) {
@@ -439,11 +441,13 @@ void frmKorvane::SetDragPic(Pile pile, uint8_t dspCard) {
     if (!(pile.IsOpen() || pile.IsClosed()) || pile.index >= layout::MaxSeats)
         return;
     const PictureBox* pic = PileWidget(pile);
-    hand_->Show(pic->parentWidget()->pos() + pic->pos(), dspCard, PileSize());
+    hand_->Show(pic->parentWidget()->pos() + pic->pos(), dspCard, PileSize(), pile);
+    DescribeTable();
 }
 
 void frmKorvane::HideDragPic() {
     hand_->Hide();
+    DescribeTable();
 }
 
 void frmKorvane::SwapSuitPlaces(uint8_t a, uint8_t b) {
@@ -474,16 +478,10 @@ void frmKorvane::UpdateStatus() {
 }
 
 void frmKorvane::DescribeTable() {
-    const GameInfo& G = g_.Game;
-    for (const Pile pile : PilesInOrder()) {
-        PileWidget(pile)->setAccessibleName(QString::fromLatin1(access::PileName(G, pile)));
-        PileWidget(pile)->SetAccessibleValue(QString::fromLatin1(access::PileValue(G, pile)));
-    }
-    for (uint8_t i = 0; i < SeatsShown(); ++i) {
-        const QString seat = QString::fromLatin1(access::SeatSummary(G, i));
-        fraPlayer(i)->setAccessibleName(seat);
-        lblPlayer(i)->setAccessibleName(seat);
-    }
+    // The card in hand is seen on the pile it was taken from, wherever it is carried.
+    access::DescribeTable(*table_, g_.Game, SeatsShown(), [this](Pile p) {
+        return hand_->Shown() && hand_->From() == p ? hand_->Code() : DrawnCode(PileWidget(p));
+    });
 }
 
 void frmKorvane::ExplanationSeen(int seat) {
@@ -538,7 +536,7 @@ void frmKorvane::CardShowFlight(uint8_t suit, uint8_t card) {
     if (suit >= layout::SuitPiles)
         return;
     const QPoint start = PilePosition(Pile::Suit(suit));
-    hand_->Show(start, card, PileSize());
+    hand_->Show(start, card, PileSize(), Pile::None());
     PaintSuit(suit, false);
     const RandomSource random = [this](int32_t lo, int32_t hi) { return g_.RandomInt(lo, hi); };
     const FlightPoint end =

@@ -123,6 +123,11 @@ public:
     uint8_t DragCode() const;
     // The pile drawn with the drop highlight, or None.
     Pile HighlightedPile() const { return highlighted_; }
+    // The drawing code a pile picture was last drawn with (Nothing before its first drawing).
+    uint8_t DrawnCode(const PictureBox* pic) const {
+        const auto it = shown_.find(pic);
+        return it == shown_.end() ? DrawCode::Nothing : it->second.first;
+    }
     // ---- The keyboard ----
     // The pile the focus frame is on, or None.
     Pile FocusedPile() const;
@@ -184,7 +189,7 @@ private:
     void MouseUsed();
     // The status line for the table as it stands, and every pile described for screen readers.
     void UpdateStatus();
-    // Names and values of every pile and seat for screen readers, from the record.
+    // Names and values of every pile and seat for screen readers: a pile reads as it is drawn.
     void DescribeTable();
     // The explanation of a penalty stays until its player acts again.
     void ExplanationSeen(int seat);

@@ -305,7 +305,9 @@ inline void Run(const Options& o, Figures& f) {
         Moment moment;
         bool onTransfer; // charged as a turned card was laid on an open pile
         uint64_t turns;  // turns passed when it was made
+        uint64_t shown;  // turns shown (SetCurrentPlayer) when it was made
     };
+    uint64_t shown = 0;
     std::vector<Pending> pending;
     // At the rules' marks of a completed move (and at every point that must come after one).
     auto settle = [&](bool mustBeDone) {
@@ -313,8 +315,10 @@ inline void Run(const Options& o, Figures& f) {
         if (G.GameState == State::Penalty)
             return;
         std::erase_if(pending, [&](const Pending& p) {
+            // The penalty shows the turn once itself, before the move it interrupted goes on.
             const bool done = !p.onTransfer || rules.Stats().turns > p.turns ||
-                              G.GameState == State::PlayedOn || G.GameState == State::NoGame;
+                              (G.GameState == State::PlayedOn && shown > p.shown + 1) ||
+                              G.GameState == State::NoGame;
             if (done)
                 compare(p.saved, p.moment);
             else if (mustBeDone)
@@ -323,7 +327,10 @@ inline void Run(const Options& o, Figures& f) {
             return done || mustBeDone;
         });
     };
-    view.onSetCurrentPlayer = [&] { settle(false); };
+    view.onSetCurrentPlayer = [&] {
+        ++shown;
+        settle(false);
+    };
 
     std::array<uint64_t, MomentCount> seen{};
     uint32_t reopenSeed = o.seed * 7919u;
@@ -354,7 +361,7 @@ inline void Run(const Options& o, Figures& f) {
                         " was refused: " + loaded.reason);
         if (penalty)
             pending.push_back({*loaded.game, m, player.last == ScriptedPlayer::Action::Drop,
-                               rules.Stats().turns});
+                               rules.Stats().turns, shown});
         else
             compare(*loaded.game, m);
         detail::Reopen(*loaded.game, o, reopenSeed++, game + ", " + MomentName(m), f);

@@ -162,9 +162,10 @@ std::string PenaltyText(const GameInfo& g, const PenaltyNote& note, bool cardsFl
         text += cardsFlying ? " 1 card is being handed over to you."
                             : " 1 card was handed over to you.";
     else
-        text += " " + std::to_string(note.cards) +
-                (cardsFlying ? " cards are being handed over to you."
-                             : " cards were handed over to you.");
+        text.append(" ")
+            .append(std::to_string(note.cards))
+            .append(cardsFlying ? " cards are being handed over to you."
+                                : " cards were handed over to you.");
     return text;
 }
 

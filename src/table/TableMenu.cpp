@@ -70,6 +70,8 @@ void TableMenu::BuildGameMenu() {
 void TableMenu::BuildViewMenu() {
     QMenu* view = w_.menuBar()->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("mnView"));
+    // A disabled zoom tells why.
+    view->setToolTipsVisible(true);
     // Ctrl+= as well: on many keyboards + needs Shift.
     mnViewZoomIn = Item(view, "mnViewZoomIn", tr("Zoom &In"), QKeySequence());
     mnViewZoomIn->setShortcuts(
@@ -100,6 +102,14 @@ void TableMenu::BuildHelpMenu() {
     mnHelpAbout = Item(help, "mnHelpAbout", tr("&About"), QKeySequence());
     connect(mnGameIndex, &QAction::triggered, this, [this] { frmHelp::Show(&w_); });
     connect(mnHelpAbout, &QAction::triggered, this, [this] { frmAbout::Run(&w_); });
+}
+
+void TableMenu::ShowZoomReach(const layout::ZoomReach& reach) {
+    mnViewZoomIn->setEnabled(reach.in);
+    mnViewZoomIn->setToolTip(reach.in ? QString()
+                                      : tr("The screen has no room for a larger table"));
+    mnViewZoomOut->setEnabled(reach.out);
+    mnViewZoomOut->setToolTip(reach.out ? QString() : tr("The table is at its smallest"));
 }
 
 void TableMenu::SetRules(GameRules* rules) {

@@ -1,6 +1,8 @@
 // The table window's menu bar: Game, View and Help, and what their commands do.
 #pragma once
 
+#include "table/TableLayout.h"
+
 #include <QObject>
 
 #include <memory>
@@ -25,6 +27,8 @@ public:
 
     // The game and file commands act on these rules (none before they are built).
     void SetRules(GameRules* rules);
+    // Zoom In and Zoom Out act only where reach says; a disabled one says why in its tooltip.
+    void ShowZoomReach(const layout::ZoomReach& reach);
 
     QAction* mnGameNew = nullptr;
     QAction* mnGameOpen = nullptr;

@@ -45,7 +45,7 @@ layout::Size ToSize(QSize s) {
 // The labels' font at zoom z; Arial's metric twin stands in where Arial is absent.
 QFont LabelFont(double z) {
     QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(12 * z);
+    font.setPointSizeF(layout::LabelPointsAt(z));
     return font;
 }
 
@@ -168,22 +168,27 @@ QSize frmKorvane::MinimumClientSize() const {
     return {m.w, m.h};
 }
 
-QSize frmKorvane::MinimumClientAt(double z) const {
-    const layout::Size m = layout::MinimumClientAt(
-        g_.Game.PlayerCount, {g_.CardWidth, g_.CardHeight}, TwoLines(LabelFont(z)), z);
-    return {m.w, m.h};
+layout::Size frmKorvane::MinimumClientAt(double z) const {
+    return layout::MinimumClientAt(g_.Game.PlayerCount, {g_.CardWidth, g_.CardHeight},
+                                   TwoLines(LabelFont(z)), z);
 }
 
-QSize frmKorvane::LargestClient() const {
-    if (isMaximized() || isFullScreen())
-        return table_->size();
-    const QScreen* s = screen();
-    if (s == nullptr)
-        return table_->size();
-    // The frame and the menu bar take their part of the screen at any zoom.
-    const QSize frame = frameGeometry().size() - size();
-    const QSize chrome = size() - table_->size();
-    return s->availableGeometry().size() - frame - chrome;
+QSize frmKorvane::ScreenRoom() const {
+    return screen() ? screen()->availableGeometry().size() : frameGeometry().size();
+}
+
+layout::Size frmKorvane::LargestClient() const {
+    // The frame, the menu bar and the status line take their part of the screen at any zoom.
+    const QSize room = table_->size() + QSize(0, status_->Room());
+    const QSize most = isMaximized() || isFullScreen()
+                           ? room
+                           : ScreenRoom() - (frameGeometry().size() - size()) - (size() - room);
+    return ToSize(most - QSize(0, status_->Height()));
+}
+
+layout::ZoomReach frmKorvane::ZoomReach() const {
+    return layout::ReachFrom(zoom_, LargestClient(),
+                             [this](double z) { return MinimumClientAt(z); });
 }
 
 void frmKorvane::SetZoom(double z) {
@@ -194,10 +199,8 @@ void frmKorvane::SetZoom(double z) {
 void frmKorvane::StepZoom(int direction) {
     const std::optional<double> z = layout::NextZoom(zoom_, direction);
     // A zoom the screen cannot hold would end the game for want of resolution.
-    if (!z ||
-        (direction > 0 && !layout::Fits(ToSize(MinimumClientAt(*z)), ToSize(LargestClient()))))
-        return;
-    SetZoom(*z);
+    if (z && (direction <= 0 || ZoomReach().in))
+        SetZoom(*z);
 }
 
 void frmKorvane::SetFitToWindow(bool on) {
@@ -264,12 +267,15 @@ void frmKorvane::UpdateCaption() {
 void frmKorvane::Form_Resize() {
     if (isMinimized())
         return;
+    // The status line's share counts: a maximised window gives it to the table when it must.
+    const layout::Size room = ToSize(table_->size() + QSize(0, status_->Room()));
+    const int line = status_->Height();
     if (fit_)
-        ApplyZoom(layout::ZoomToFit(ToSize(table_->size()),
-                                    [this](double z) { return ToSize(MinimumClientAt(z)); }));
-    const layout::Size client = ToSize(table_->size());
+        ApplyZoom(layout::ZoomToFit({room.w, room.h - line},
+                                    [this](double z) { return MinimumClientAt(z); }));
     const layout::ResizeDecision d =
-        layout::DecideResize(client, ToSize(MinimumClientSize()), isMaximized());
+        layout::DecideResize(room, line, ToSize(MinimumClientSize()), isMaximized());
+    menu_->ShowZoomReach(ZoomReach());
     if (d.tooSmall) {
         // Once only, however many resizes follow, and not from inside the resize itself: the
         // message box runs an event loop.
@@ -280,9 +286,10 @@ void frmKorvane::Form_Resize() {
         }
         return;
     }
-    if (!(d.client == client) && !resizing_) {
+    status_->Show(d.statusShown);
+    if (!(d.grow == layout::Size{}) && !resizing_) {
         resizing_ = true;
-        resize(width() + d.client.w - client.w, height() + d.client.h - client.h);
+        resize(width() + d.grow.w, height() + d.grow.h);
         resizing_ = false;
     }
     ApplyLayout(d.client);
@@ -299,6 +306,15 @@ void frmKorvane::ApplyLayout(const layout::Size& client) {
     if (!hand_->Dragging() && !HandPile(G).IsNone())
         picDrag_->move(PilePosition(HandPile(G)));
     keys_->Follow();
+}
+
+void frmKorvane::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Maximised or not, and on another screen, the table has another edge; the resize that
+    // follows a change of state comes first.
+    if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::ScreenChangeInternal)
+        QMetaObject::invokeMethod(
+            this, [this] { menu_->ShowZoomReach(ZoomReach()); }, Qt::QueuedConnection);
 }
 
 void frmKorvane::NotEnoughResolution() {

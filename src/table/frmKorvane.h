@@ -137,8 +137,11 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     // The end when the table cannot fit the screen; tests replace the ending.
     virtual void NotEnoughResolution();
+    // The screen's room for the window, frame included; tests give a screen of their own.
+    virtual QSize ScreenRoom() const;
     // The "play again?" box, once the status line tells how the game ended; tests answer it.
     virtual bool PlayAgainBox(const std::string& message);
 
@@ -154,9 +157,11 @@ private:
     // Sizes the panels, piles and labels for the zoom.
     void SizePictures();
     // What the table needs at zoom z.
-    QSize MinimumClientAt(double z) const;
-    // The client area the window could have on its screen.
-    QSize LargestClient() const;
+    layout::Size MinimumClientAt(double z) const;
+    // The client area the window could give the table on its screen, with the status line shown.
+    layout::Size LargestClient() const;
+    // Which zoom steps the screen allows from here.
+    layout::ZoomReach ZoomReach() const;
     // Takes zoom z: sizes, fonts and every picture drawn again at the new size.
     void ApplyZoom(double z);
     // Draws into a pile picture at the zoom, noting what it shows for a later zoom.

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ public:
     std::function<void()> duringTip;
     std::function<void()> duringFlight;
     int notEnoughResolution = 0;
+    // The screen's room for the window, when the test gives one.
+    std::optional<QSize> screenRoom;
     // Every flight's destination, in order.
     std::vector<Pile> flights;
 
@@ -57,6 +60,9 @@ protected:
         return playAgain ? playAgain(message) : false;
     }
     void NotEnoughResolution() override { ++notEnoughResolution; }
+    QSize ScreenRoom() const override {
+        return screenRoom ? *screenRoom : frmKorvane::ScreenRoom();
+    }
 };
 
 struct Rig {

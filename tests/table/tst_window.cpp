@@ -253,11 +253,13 @@ private slots:
         const QSize next = r.w->MinimumClientSize();
         r.w->SetZoom(1);
         const QSize around = r.w->frameGeometry().size() - r.w->Table()->size();
-        r.w->screenRoom = around + next - QSize(1, 0);
-        r.w->Form_Resize();
-        QVERIFY(!in->isEnabled() && in->toolTip().contains(QStringLiteral("no room")));
-        in->trigger();
-        QCOMPARE(r.w->Zoom(), 1.0);
+        for (const QSize less : {QSize(0, 1), QSize(1, 0)}) {
+            r.w->screenRoom = around + next - less;
+            r.w->Form_Resize();
+            QVERIFY(!in->isEnabled() && in->toolTip().contains(QStringLiteral("no room")));
+            r.w->StepZoom(1);
+            QCOMPARE(r.w->Zoom(), 1.0);
+        }
         // Fewer seats leave room for the step: three are narrower.
         r.NewGame(3);
         QVERIFY(in->isEnabled());

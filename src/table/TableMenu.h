@@ -44,6 +44,9 @@ public:
     QAction* mnGameIndex = nullptr;
     QAction* mnHelpAbout = nullptr;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void BuildGameMenu();
     void BuildViewMenu();

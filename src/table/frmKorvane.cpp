@@ -19,11 +19,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
@@ -40,19 +38,6 @@ constexpr int S = layout::Spacing;
 
 layout::Size ToSize(QSize s) {
     return {s.width(), s.height()};
-}
-
-// The labels' font at zoom z; Arial's metric twin stands in where Arial is absent.
-QFont LabelFont(double z) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(layout::LabelPointsAt(z));
-    return font;
-}
-
-int TwoLines(const QFont& font) {
-    return QFontMetrics(font)
-        .boundingRect(QRect(0, 0, 10000, 10000), Qt::AlignLeft, QStringLiteral("M\nM"))
-        .height();
 }
 
 using layout::Zoomed;
@@ -81,9 +66,8 @@ void frmKorvane::Form_Load() {
     setCentralWidget(table_);
     hand_ = table_->Hand();
     picDrag_ = hand_->Picture();
-    // The labels follow the table's font.
-    table_->setFont(LabelFont(zoom_));
-    labelHeight_ = TwoLines(table_->font());
+    table_->ZoomLabels(zoom_);
+    labelHeight_ = TableSurface::LabelHeight(zoom_);
 
     for (int i = 0; i < layout::MaxSeats; ++i) {
         connect(table_->Seat(i), &SeatPanel::closedClicked, this, [this, i] {
@@ -170,7 +154,7 @@ QSize frmKorvane::MinimumClientSize() const {
 
 layout::Size frmKorvane::MinimumClientAt(double z) const {
     return layout::MinimumClientAt(g_.Game.PlayerCount, {g_.CardWidth, g_.CardHeight},
-                                   TwoLines(LabelFont(z)), z);
+                                   TableSurface::LabelHeight(z), z);
 }
 
 QSize frmKorvane::ScreenRoom() const {
@@ -214,11 +198,8 @@ void frmKorvane::ApplyZoom(double z) {
         return;
     zoom_ = z;
     spacing_ = Zoomed(S, z);
-    const QFont font = LabelFont(z);
-    table_->setFont(font);
-    labelHeight_ = TwoLines(font);
-    for (int i = 0; i < layout::MaxSeats; ++i)
-        table_->Seat(i)->ZoomLabel(font);
+    table_->ZoomLabels(z);
+    labelHeight_ = TableSurface::LabelHeight(z);
     SizePictures();
     for (const auto& [pic, look] : shown_)
         Draw(const_cast<PictureBox*>(pic), look.first, look.second);
@@ -308,25 +289,9 @@ void frmKorvane::ApplyLayout(const layout::Size& client) {
     keys_->Follow();
 }
 
-void frmKorvane::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    // Maximised or not, and on another screen, the table has another edge; the resize that
-    // follows a change of state comes first.
-    if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::ScreenChangeInternal)
-        QMetaObject::invokeMethod(
-            this, [this] { menu_->ShowZoomReach(ZoomReach()); }, Qt::QueuedConnection);
-}
-
 void frmKorvane::NotEnoughResolution() {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(AppTitle),
-                    tr("Not enough screen resolution."), QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    questions::NotEnoughResolution(this);
     close();
-}
-
-PictureBox* frmKorvane::PileWidget(Pile pile) const {
-    return table_->PileWidget(pile);
 }
 
 QPoint frmKorvane::PilePosition(Pile pile) const {
@@ -335,10 +300,6 @@ QPoint frmKorvane::PilePosition(Pile pile) const {
 
 QRect frmKorvane::PileRect(Pile pile) const {
     return {PilePosition(pile), PileSize()};
-}
-
-std::vector<Pile> frmKorvane::PilesInOrder() const {
-    return table_->PilesInOrder(SeatsShown());
 }
 
 void frmKorvane::SetBusyPointer(bool busy) {
@@ -657,22 +618,6 @@ void frmKorvane::KeyDrop(Pile to) {
         return;
     ExplanationSeen(g_.Game.CurrentPlayer);
     rules_->HumanChoose(to);
-}
-
-bool frmKorvane::Dragging() const {
-    return hand_->Dragging();
-}
-
-uint8_t frmKorvane::DragCode() const {
-    return hand_->Code();
-}
-
-Pile frmKorvane::FocusedPile() const {
-    return keys_->Focused();
-}
-
-QWidget* frmKorvane::FocusFrame() const {
-    return keys_->Frame();
 }
 
 Pile frmKorvane::OverLap() const {

@@ -162,12 +162,14 @@ QSize frmKorvane::ScreenRoom() const {
 }
 
 layout::Size frmKorvane::LargestClient() const {
-    // The frame, the menu bar and the status line take their part of the screen at any zoom.
+    // A window of fixed size has its room, the status line's share included: the line yields
+    // to a larger table and comes back with a smaller one, so every step can be undone. Any
+    // other window keeps its line, and the frame and the menu bar take their part of the screen.
     const QSize room = table_->size() + QSize(0, status_->Room());
-    const QSize most = isMaximized() || isFullScreen()
-                           ? room
-                           : ScreenRoom() - (frameGeometry().size() - size()) - (size() - room);
-    return ToSize(most - QSize(0, status_->Height()));
+    if (FixedSize())
+        return ToSize(room);
+    return ToSize(ScreenRoom() - (frameGeometry().size() - size()) - (size() - room) -
+                  QSize(0, status_->Height()));
 }
 
 layout::ZoomReach frmKorvane::ZoomReach() const {
@@ -255,7 +257,7 @@ void frmKorvane::Form_Resize() {
         ApplyZoom(layout::ZoomToFit({room.w, room.h - line},
                                     [this](double z) { return MinimumClientAt(z); }));
     const layout::ResizeDecision d =
-        layout::DecideResize(room, line, ToSize(MinimumClientSize()), isMaximized());
+        layout::DecideResize(room, line, ToSize(MinimumClientSize()), FixedSize());
     menu_->ShowZoomReach(ZoomReach());
     if (d.tooSmall) {
         // Once only, however many resizes follow, and not from inside the resize itself: the

@@ -159,8 +159,10 @@ private:
     void SizePictures();
     // What the table needs at zoom z.
     layout::Size MinimumClientAt(double z) const;
-    // The client area the window could give the table on its screen, with the status line shown.
+    // The client area the window could give the table on its screen.
     layout::Size LargestClient() const;
+    // Maximised or full screen: the window cannot grow.
+    bool FixedSize() const { return isMaximized() || isFullScreen(); }
 
     // Takes zoom z: sizes, fonts and every picture drawn again at the new size.
     void ApplyZoom(double z);

@@ -279,7 +279,8 @@ private slots:
     }
 
     // A maximised window too small for the table and the status line together gives the line's
-    // room to the table, and shows the line again once the table needs less.
+    // room to the table, and shows the line again once the table needs less. Zoom steps both
+    // ways, so that every step can be undone.
     void aMaximisedWindowHidesTheStatusLineBeforeTheTable() {
         Rig r;
         r.NewGame(3);
@@ -288,14 +289,13 @@ private slots:
         QStatusBar* bar = r.w->statusBar();
         QTRY_VERIFY(bar->isVisible());
         const int room = r.w->Table()->height() + bar->height();
-        const double start = r.w->Zoom();
-        // Grows the table a hundredth at a time until the line has to give way.
-        double z = start;
-        while (bar->isVisible() && z < layout::MaxZoom) {
-            z += 0.01;
-            r.w->SetZoom(z);
-            QApplication::processEvents();
-        }
+        // Cards as tall as make the table at zoom 1 too tall for the line, not for the room.
+        r.g.CardHeight =
+            (room - bar->height() / 2 - 12 * layout::Spacing - 2 * r.w->LabelHeight()) / 3;
+        r.w->Menu().mnViewZoomOut->trigger();
+        QVERIFY(bar->isVisible());
+        r.w->Menu().mnViewZoomIn->trigger();
+        QCOMPARE(r.w->Zoom(), 1.0);
         QVERIFY(bar->isHidden());
         QCOMPARE(r.w->notEnoughResolution, 0);
         QTRY_COMPARE(r.w->Table()->height(), room);
@@ -303,7 +303,7 @@ private slots:
         QVERIFY(m.height() > room - bar->sizeHint().height() && m.height() <= room);
         const QRect lowest = r.w->fraPlayer(2)->geometry();
         QVERIFY(lowest.bottom() < room && !lowest.intersects(r.w->fraSuit()->geometry()));
-        r.w->SetZoom(start);
+        r.w->Menu().mnViewZoomOut->trigger();
         QTRY_VERIFY(bar->isVisible());
         QTRY_COMPARE(r.w->Table()->height(), room - bar->height());
     }

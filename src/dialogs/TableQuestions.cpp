@@ -1,5 +1,7 @@
 #include "dialogs/TableQuestions.h"
 
+#include "engine/GameRecord.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
 
@@ -20,6 +22,13 @@ bool PlayAgain(QWidget* parent, const std::string& message) {
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setTextFormat(Qt::PlainText);
     return box.exec() == QMessageBox::Yes;
+}
+
+void NotEnoughResolution(QWidget* parent) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(AppTitle),
+                    tr("Not enough screen resolution."), QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 TableDisplay::Answer SwitchMode(QWidget* parent, bool toComputer) {

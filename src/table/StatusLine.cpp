@@ -22,6 +22,18 @@ StatusLine::StatusLine(QStatusBar& bar, const GameInfo& game)
     bar_.setAccessibleName(QObject::tr("Table events"));
 }
 
+int StatusLine::Height() const {
+    return bar_.sizeHint().height();
+}
+
+int StatusLine::Room() const {
+    return bar_.isHidden() ? 0 : Height();
+}
+
+void StatusLine::Show(bool on) {
+    bar_.setHidden(!on);
+}
+
 void StatusLine::Refresh() {
     // A seat handed over to the computer has nobody left to read its explanation.
     if (note_ && paint::SeatExists(game_, note_->seat) && game_.Player[note_->seat].Computer)

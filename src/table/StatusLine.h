@@ -24,6 +24,11 @@ public:
     StatusLine(QStatusBar& bar, const GameInfo& game);
 
     QLabel* Label() const { return label_; }
+    // What the line takes of the window's height while it is shown; Room(): what it takes now.
+    int Height() const;
+    int Room() const;
+    // A maximised window too small for the table and the line together hides the line.
+    void Show(bool on);
     // The line for the table as it stands; said aloud when it changed.
     void Refresh();
     // Tells a screen reader what just happened.

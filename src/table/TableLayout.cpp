@@ -31,11 +31,16 @@ Size MinimumClient(int n, Size panel, int bandHeight, int spacing) {
     return {t * panel.w + (t + 1) * spacing, 2 * panel.h + bandHeight + 4 * spacing};
 }
 
-ResizeDecision DecideResize(Size client, Size minimum, bool maximised) {
-    const bool below = client.w < minimum.w || client.h < minimum.h;
-    if (maximised)
-        return {below, client};
-    return {false, {std::max(client.w, minimum.w), std::max(client.h, minimum.h)}};
+ResizeDecision DecideResize(Size room, int statusHeight, Size minimum, bool maximised) {
+    const Size below{room.w, room.h - statusHeight};
+    if (!maximised) {
+        const Size client{std::max(below.w, minimum.w), std::max(below.h, minimum.h)};
+        return {false, true, client, {client.w - below.w, client.h - below.h}};
+    }
+    // A maximised window cannot grow: the status line yields its room before the table does.
+    if (Fits(minimum, below))
+        return {false, true, below, {}};
+    return {!Fits(minimum, room), false, room, {}};
 }
 
 namespace {
@@ -72,6 +77,10 @@ TablePlacement PlaceTable(int n, Size client, Size panel, int bandHeight, int pi
 
 int Zoomed(int v, double z) {
     return static_cast<int>(std::lround(v * z));
+}
+
+double LabelPointsAt(double z) {
+    return std::max(LabelPoints * z, MinLabelPoints);
 }
 
 Size MinimumClientAt(int n, Size card, int labelHeight, double z) {
@@ -113,6 +122,11 @@ std::optional<double> NextZoom(double zoom, int direction) {
         return below == ZoomSteps.rend() ? std::nullopt : std::optional<double>(*below);
     }
     return 1.0;
+}
+
+ZoomReach ReachFrom(double zoom, Size room, const std::function<Size(double)>& minimumAt) {
+    const std::optional<double> in = NextZoom(zoom, 1);
+    return {in && Fits(minimumAt(*in), room), NextZoom(zoom, -1).has_value()};
 }
 
 } // namespace korvane::layout

@@ -69,12 +69,20 @@ constexpr bool SeatOnTop(int seat, int n) {
 // The smallest client area that holds n seats with panels of size panel.
 Size MinimumClient(int n, Size panel, int bandHeight, int spacing = Spacing);
 
-// What a resize has to do with the window.
+// Whether a table of size minimum fits in room.
+constexpr bool Fits(Size minimum, Size room) {
+    return minimum.w <= room.w && minimum.h <= room.h;
+}
+
+// What a resize has to do with the window. room is the area below the menu bar, the status
+// line's share included; statusHeight is that share while the line is shown.
 struct ResizeDecision {
-    bool tooSmall = false; // maximised and still below the minimum: the table cannot be shown
-    Size client;           // the client size to lay the table out in (grown to the minimum)
+    bool tooSmall = false;   // maximised, and the table does not fit even without the status line
+    bool statusShown = true; // a maximised window gives the status line's room to the table
+    Size client;             // the client size to lay the table out in (grown to the minimum)
+    Size grow;               // what the window grows by to get it
 };
-ResizeDecision DecideResize(Size client, Size minimum, bool maximised);
+ResizeDecision DecideResize(Size room, int statusHeight, Size minimum, bool maximised);
 
 // Every position on the table for n seats in a client area of size client.
 struct TablePlacement {
@@ -96,14 +104,16 @@ inline constexpr std::array<double, 9> ZoomSteps = {0.5, 0.75, 1.0, 1.25, 1.5, 2
 // A length of the design at zoom z, to the nearest pixel.
 int Zoomed(int v, double z);
 
+// The labels' font size, in points, at zoom z. It follows the zoom down to 8 points and no
+// further: the smallest size commonly held legible on a screen, and still two lines within a
+// label at MinZoom (the layout measures the labels in this font, so nothing overlaps).
+inline constexpr double LabelPoints = 12;
+inline constexpr double MinLabelPoints = 8;
+double LabelPointsAt(double z);
+
 // The smallest client area for n seats at zoom z: card is a card's size at zoom 1, labelHeight
 // the labels' height in the font of zoom z.
 Size MinimumClientAt(int n, Size card, int labelHeight, double z);
-
-// Whether a table of size minimum fits in room.
-constexpr bool Fits(Size minimum, Size room) {
-    return minimum.w <= room.w && minimum.h <= room.h;
-}
 
 // The largest zoom, in hundredths, whose table (minimumAt(zoom)) fits a client area of size
 // client; MinZoom when none does. The minimum grows with the zoom.
@@ -112,5 +122,14 @@ double ZoomToFit(Size client, const std::function<Size(double)>& minimumAt);
 // The step after zoom: the next larger for direction > 0, the next smaller for direction < 0,
 // and 1 for direction 0. None past either end.
 std::optional<double> NextZoom(double zoom, int direction);
+
+// Which of Zoom In and Zoom Out can act at zoom: Zoom In only when the next step's table fits
+// room, the largest client area the screen allows.
+struct ZoomReach {
+    bool in = false;
+    bool out = false;
+    friend bool operator==(const ZoomReach&, const ZoomReach&) = default;
+};
+ZoomReach ReachFrom(double zoom, Size room, const std::function<Size(double)>& minimumAt);
 
 } // namespace korvane::layout

@@ -9,6 +9,7 @@
 #include "savedgame/SavedGameCommands.h"
 #include "table/frmKorvane.h"
 
+#include <QEvent>
 #include <QMenuBar>
 
 namespace korvane {
@@ -30,6 +31,7 @@ TableMenu::TableMenu(frmKorvane& window, mdlGlobal& global, CardLibrary& cards)
     BuildGameMenu();
     BuildViewMenu();
     BuildHelpMenu();
+    w_.installEventFilter(this);
 }
 
 TableMenu::~TableMenu() = default;
@@ -70,6 +72,8 @@ void TableMenu::BuildGameMenu() {
 void TableMenu::BuildViewMenu() {
     QMenu* view = w_.menuBar()->addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("mnView"));
+    // A disabled zoom tells why.
+    view->setToolTipsVisible(true);
     // Ctrl+= as well: on many keyboards + needs Shift.
     mnViewZoomIn = Item(view, "mnViewZoomIn", tr("Zoom &In"), QKeySequence());
     mnViewZoomIn->setShortcuts(
@@ -100,6 +104,23 @@ void TableMenu::BuildHelpMenu() {
     mnHelpAbout = Item(help, "mnHelpAbout", tr("&About"), QKeySequence());
     connect(mnGameIndex, &QAction::triggered, this, [this] { frmHelp::Show(&w_); });
     connect(mnHelpAbout, &QAction::triggered, this, [this] { frmAbout::Run(&w_); });
+}
+
+void TableMenu::ShowZoomReach(const layout::ZoomReach& reach) {
+    mnViewZoomIn->setEnabled(reach.in);
+    mnViewZoomIn->setToolTip(reach.in ? QString()
+                                      : tr("The screen has no room for a larger table"));
+    mnViewZoomOut->setEnabled(reach.out);
+    mnViewZoomOut->setToolTip(reach.out ? QString() : tr("The table is at its smallest"));
+}
+
+bool TableMenu::eventFilter(QObject* watched, QEvent* event) {
+    // Maximised or not, and on another screen, the table has another edge; the resize that
+    // follows a change of state comes first.
+    if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::ScreenChangeInternal)
+        QMetaObject::invokeMethod(
+            this, [this] { ShowZoomReach(w_.ZoomReach()); }, Qt::QueuedConnection);
+    return QObject::eventFilter(watched, event);
 }
 
 void TableMenu::SetRules(GameRules* rules) {

@@ -1,6 +1,8 @@
 // The table window's menu bar: Game, View and Help, and what their commands do.
 #pragma once
 
+#include "table/TableLayout.h"
+
 #include <QObject>
 
 #include <memory>
@@ -28,6 +30,8 @@ public:
     void SetRules(GameRules* rules);
     // Opens a saved game as Game > Open would open it.
     void OpenFile(const QString& path);
+    // Zoom In and Zoom Out act only where reach says; a disabled one says why in its tooltip.
+    void ShowZoomReach(const layout::ZoomReach& reach);
 
     QAction* mnGameNew = nullptr;
     QAction* mnGameOpen = nullptr;
@@ -42,6 +46,9 @@ public:
     QAction* mnViewFit = nullptr;
     QAction* mnGameIndex = nullptr;
     QAction* mnHelpAbout = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildGameMenu();

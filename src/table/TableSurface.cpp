@@ -4,6 +4,9 @@
 #include "table/CardInHand.h"
 #include "table/TablePanels.h"
 
+#include <QFontMetrics>
+#include <QLabel>
+
 namespace korvane {
 
 TableSurface::TableSurface(QWidget* parent, CardLibrary& cards, const QColor& cloth)
@@ -17,6 +20,26 @@ TableSurface::TableSurface(QWidget* parent, CardLibrary& cards, const QColor& cl
     band_ = new SuitBand(this, cloth);
     // Made last, so that it lies over every pile.
     hand_ = new CardInHand(*this, cards, cloth);
+}
+
+QFont TableSurface::LabelFont(double z) {
+    // Arial's metric twin stands in where Arial is absent.
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(layout::LabelPointsAt(z));
+    return font;
+}
+
+int TableSurface::LabelHeight(double z) {
+    return QFontMetrics(LabelFont(z))
+        .boundingRect(QRect(0, 0, 10000, 10000), Qt::AlignLeft, QStringLiteral("M\nM"))
+        .height();
+}
+
+void TableSurface::ZoomLabels(double z) {
+    const QFont font = LabelFont(z);
+    setFont(font);
+    for (SeatPanel* seat : seats_)
+        seat->ZoomLabel(font);
 }
 
 PictureBox* TableSurface::PileWidget(Pile pile) const {

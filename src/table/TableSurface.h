@@ -37,6 +37,11 @@ public:
     // right. Empty while no table is shown.
     std::vector<Pile> PilesInOrder(int seats) const;
 
+    // The labels' font at zoom z, and a label's height in it: two lines.
+    static QFont LabelFont(double z);
+    static int LabelHeight(double z);
+    // Every label takes the font of zoom z, keeping its own weight and slant.
+    void ZoomLabels(double z);
     // Sizes every panel, the band and the card in hand for piles of size pile.
     void Arrange(int seats, layout::Size pile, int labelHeight, int spacing);
     // Puts the panels of `seats` seats and the band where t says.

@@ -19,11 +19,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
@@ -40,19 +38,6 @@ constexpr int S = layout::Spacing;
 
 layout::Size ToSize(QSize s) {
     return {s.width(), s.height()};
-}
-
-// The labels' font at zoom z; Arial's metric twin stands in where Arial is absent.
-QFont LabelFont(double z) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(12 * z);
-    return font;
-}
-
-int TwoLines(const QFont& font) {
-    return QFontMetrics(font)
-        .boundingRect(QRect(0, 0, 10000, 10000), Qt::AlignLeft, QStringLiteral("M\nM"))
-        .height();
 }
 
 using layout::Zoomed;
@@ -84,9 +69,8 @@ void frmKorvane::Form_Load() {
     setCentralWidget(table_);
     hand_ = table_->Hand();
     picDrag_ = hand_->Picture();
-    // The labels follow the table's font.
-    table_->setFont(LabelFont(zoom_));
-    labelHeight_ = TwoLines(table_->font());
+    table_->ZoomLabels(zoom_);
+    labelHeight_ = TableSurface::LabelHeight(zoom_);
 
     for (int i = 0; i < layout::MaxSeats; ++i) {
         connect(table_->Seat(i), &SeatPanel::closedClicked, this, [this, i] {
@@ -169,22 +153,29 @@ QSize frmKorvane::MinimumClientSize() const {
     return {m.w, m.h};
 }
 
-QSize frmKorvane::MinimumClientAt(double z) const {
-    const layout::Size m = layout::MinimumClientAt(
-        g_.Game.PlayerCount, {g_.CardWidth, g_.CardHeight}, TwoLines(LabelFont(z)), z);
-    return {m.w, m.h};
+layout::Size frmKorvane::MinimumClientAt(double z) const {
+    return layout::MinimumClientAt(g_.Game.PlayerCount, {g_.CardWidth, g_.CardHeight},
+                                   TableSurface::LabelHeight(z), z);
 }
 
-QSize frmKorvane::LargestClient() const {
-    if (isMaximized() || isFullScreen())
-        return table_->size();
-    const QScreen* s = screen();
-    if (s == nullptr)
-        return table_->size();
-    // The frame and the menu bar take their part of the screen at any zoom.
-    const QSize frame = frameGeometry().size() - size();
-    const QSize chrome = size() - table_->size();
-    return s->availableGeometry().size() - frame - chrome;
+QSize frmKorvane::ScreenRoom() const {
+    return screen() ? screen()->availableGeometry().size() : frameGeometry().size();
+}
+
+layout::Size frmKorvane::LargestClient() const {
+    // A window of fixed size has its room, the status line's share included: the line yields
+    // to a larger table and comes back with a smaller one, so every step can be undone. Any
+    // other window keeps its line, and the frame and the menu bar take their part of the screen.
+    const QSize room = table_->size() + QSize(0, status_->Room());
+    if (FixedSize())
+        return ToSize(room);
+    return ToSize(ScreenRoom() - (frameGeometry().size() - size()) - (size() - room) -
+                  QSize(0, status_->Height()));
+}
+
+layout::ZoomReach frmKorvane::ZoomReach() const {
+    return layout::ReachFrom(zoom_, LargestClient(),
+                             [this](double z) { return MinimumClientAt(z); });
 }
 
 void frmKorvane::SetZoom(double z) {
@@ -195,10 +186,8 @@ void frmKorvane::SetZoom(double z) {
 void frmKorvane::StepZoom(int direction) {
     const std::optional<double> z = layout::NextZoom(zoom_, direction);
     // A zoom the screen cannot hold would end the game for want of resolution.
-    if (!z ||
-        (direction > 0 && !layout::Fits(ToSize(MinimumClientAt(*z)), ToSize(LargestClient()))))
-        return;
-    SetZoom(*z);
+    if (z && (direction <= 0 || ZoomReach().in))
+        SetZoom(*z);
 }
 
 void frmKorvane::SetFitToWindow(bool on) {
@@ -212,11 +201,8 @@ void frmKorvane::ApplyZoom(double z) {
         return;
     zoom_ = z;
     spacing_ = Zoomed(S, z);
-    const QFont font = LabelFont(z);
-    table_->setFont(font);
-    labelHeight_ = TwoLines(font);
-    for (int i = 0; i < layout::MaxSeats; ++i)
-        table_->Seat(i)->ZoomLabel(font);
+    table_->ZoomLabels(z);
+    labelHeight_ = TableSurface::LabelHeight(z);
     SizePictures();
     for (const auto& [pic, look] : shown_)
         Draw(const_cast<PictureBox*>(pic), look.first, look.second);
@@ -266,12 +252,15 @@ void frmKorvane::UpdateCaption() {
 void frmKorvane::Form_Resize() {
     if (isMinimized())
         return;
+    // The status line's share counts: a maximised window gives it to the table when it must.
+    const layout::Size room = ToSize(table_->size() + QSize(0, status_->Room()));
+    const int line = status_->Height();
     if (fit_)
-        ApplyZoom(layout::ZoomToFit(ToSize(table_->size()),
-                                    [this](double z) { return ToSize(MinimumClientAt(z)); }));
-    const layout::Size client = ToSize(table_->size());
+        ApplyZoom(layout::ZoomToFit({room.w, room.h - line},
+                                    [this](double z) { return MinimumClientAt(z); }));
     const layout::ResizeDecision d =
-        layout::DecideResize(client, ToSize(MinimumClientSize()), isMaximized());
+        layout::DecideResize(room, line, ToSize(MinimumClientSize()), FixedSize());
+    menu_->ShowZoomReach(ZoomReach());
     if (d.tooSmall) {
         // Once only, however many resizes follow, and not from inside the resize itself: the
         // message box runs an event loop.
@@ -282,9 +271,10 @@ void frmKorvane::Form_Resize() {
         }
         return;
     }
-    if (!(d.client == client) && !resizing_) {
+    status_->Show(d.statusShown);
+    if (!(d.grow == layout::Size{}) && !resizing_) {
         resizing_ = true;
-        resize(width() + d.client.w - client.w, height() + d.client.h - client.h);
+        resize(width() + d.grow.w, height() + d.grow.h);
         resizing_ = false;
     }
     ApplyLayout(d.client);
@@ -304,15 +294,8 @@ void frmKorvane::ApplyLayout(const layout::Size& client) {
 }
 
 void frmKorvane::NotEnoughResolution() {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(AppTitle),
-                    tr("Not enough screen resolution."), QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    questions::NotEnoughResolution(this);
     close();
-}
-
-PictureBox* frmKorvane::PileWidget(Pile pile) const {
-    return table_->PileWidget(pile);
 }
 
 QPoint frmKorvane::PilePosition(Pile pile) const {
@@ -321,10 +304,6 @@ QPoint frmKorvane::PilePosition(Pile pile) const {
 
 QRect frmKorvane::PileRect(Pile pile) const {
     return {PilePosition(pile), PileSize()};
-}
-
-std::vector<Pile> frmKorvane::PilesInOrder() const {
-    return table_->PilesInOrder(SeatsShown());
 }
 
 void frmKorvane::SetBusyPointer(bool busy) {
@@ -643,22 +622,6 @@ void frmKorvane::KeyDrop(Pile to) {
         return;
     ExplanationSeen(g_.Game.CurrentPlayer);
     rules_->HumanChoose(to);
-}
-
-bool frmKorvane::Dragging() const {
-    return hand_->Dragging();
-}
-
-uint8_t frmKorvane::DragCode() const {
-    return hand_->Code();
-}
-
-Pile frmKorvane::FocusedPile() const {
-    return keys_->Focused();
-}
-
-QWidget* frmKorvane::FocusFrame() const {
-    return keys_->Frame();
 }
 
 Pile frmKorvane::OverLap() const {

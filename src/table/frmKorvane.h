@@ -4,6 +4,7 @@
 
 #include "engine/TableDisplay.h"
 #include "movement/Pause.h"
+#include "table/CardInHand.h"
 #include "table/TableKeys.h"
 #include "table/TableLayout.h"
 #include "table/TablePanels.h"
@@ -25,7 +26,6 @@ class QMenu;
 
 namespace korvane {
 
-class CardInHand;
 class CardLibrary;
 class GameRules;
 class PictureBox;
@@ -85,6 +85,8 @@ public:
     // Zoom In (direction > 0), Zoom Out (< 0) or Actual Size (0). Zoom In stops where the
     // screen could no longer hold the table.
     void StepZoom(int direction);
+    // Which zoom steps the screen allows from here.
+    layout::ZoomReach ZoomReach() const;
     // Whether the zoom follows the window's size (View > Fit to Window).
     bool FitsToWindow() const { return fit_; }
     void SetFitToWindow(bool on);
@@ -105,7 +107,7 @@ public:
     PictureBox* picSuit(int i) const { return table_->Band()->Pile(i); }
     PictureBox* picDrag() const { return picDrag_; }
     // The picture of a pile; None names the card in hand.
-    PictureBox* PileWidget(Pile pile) const;
+    PictureBox* PileWidget(Pile pile) const { return table_->PileWidget(pile); }
     // The status line below the table.
     QLabel* lblStatus() const;
     const TableMenu& Menu() const { return *menu_; }
@@ -118,9 +120,9 @@ public:
     // ---- The card in hand ----
     // The pile the card in hand would be dropped on now, or None.
     Pile OverLap() const;
-    bool Dragging() const;
+    bool Dragging() const { return hand_->Dragging(); }
     // The drawing code the drag picture shows (Nothing while it is hidden).
-    uint8_t DragCode() const;
+    uint8_t DragCode() const { return hand_->Code(); }
     // The pile drawn with the drop highlight, or None.
     Pile HighlightedPile() const { return highlighted_; }
     // The drawing code a pile picture was last drawn with (Nothing before its first drawing).
@@ -130,9 +132,9 @@ public:
     }
     // ---- The keyboard ----
     // The pile the focus frame is on, or None.
-    Pile FocusedPile() const;
+    Pile FocusedPile() const { return keys_->Focused(); }
     // The focus frame, hidden until the first key the table takes.
-    QWidget* FocusFrame() const;
+    QWidget* FocusFrame() const { return keys_->Frame(); }
 
     // The clock flights and the tip wait by; tests give one that runs ahead to fly at once.
     void SetFlightClock(TickSource ticks) { flightClock_ = std::move(ticks); }
@@ -146,12 +148,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // The end when the table cannot fit the screen; tests replace the ending.
     virtual void NotEnoughResolution();
+    // The screen's room for the window, frame included; tests give a screen of their own.
+    virtual QSize ScreenRoom() const;
     // The "play again?" box, once the status line tells how the game ended; tests answer it.
     virtual bool PlayAgainBox(const std::string& message);
 
 private:
     // ---- KeyTable ----
-    std::vector<Pile> PilesInOrder() const override;
+    std::vector<Pile> PilesInOrder() const override { return table_->PilesInOrder(SeatsShown()); }
     QRect PileRect(Pile pile) const override;
     void KeyClick(Pile closed) override;
     void KeyDrop(Pile to) override;
@@ -161,9 +165,12 @@ private:
     // Sizes the panels, piles and labels for the zoom.
     void SizePictures();
     // What the table needs at zoom z.
-    QSize MinimumClientAt(double z) const;
-    // The client area the window could have on its screen.
-    QSize LargestClient() const;
+    layout::Size MinimumClientAt(double z) const;
+    // The client area the window could give the table on its screen.
+    layout::Size LargestClient() const;
+    // Maximised or full screen: the window cannot grow.
+    bool FixedSize() const { return isMaximized() || isFullScreen(); }
+
     // Takes zoom z: sizes, fonts and every picture drawn again at the new size.
     void ApplyZoom(double z);
     // Draws into a pile picture at the zoom, noting what it shows for a later zoom.

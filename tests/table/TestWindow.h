@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,8 @@ public:
     std::function<void()> duringTip;
     std::function<void()> duringFlight;
     int notEnoughResolution = 0;
+    // The screen's room for the window, when the test gives one.
+    std::optional<QSize> screenRoom;
     // Every flight's destination, in order.
     std::vector<Pile> flights;
 
@@ -55,6 +59,9 @@ protected:
         return playAgain ? playAgain(message) : false;
     }
     void NotEnoughResolution() override { ++notEnoughResolution; }
+    QSize ScreenRoom() const override {
+        return screenRoom ? *screenRoom : frmKorvane::ScreenRoom();
+    }
 };
 
 // The record and the card library the window is made over.

@@ -100,15 +100,55 @@ private slots:
         QCOMPARE(t.suitTop, Spacing);
     }
 
+    // A normal window grows back to the minimum, per dimension, below its status line. A
+    // maximised one cannot grow: the status line gives up its room first, and only a table that
+    // does not fit even then is too small.
     void resizeDecision() {
         const Size minimum{704, 460};
-        // A normal window grows back to the minimum, per dimension; a maximised one cannot.
-        QCOMPARE(DecideResize({500, 300}, minimum, false).client, minimum);
-        QCOMPARE(DecideResize({900, 300}, minimum, false).client, (Size{900, 460}));
-        QVERIFY(!DecideResize({500, 300}, minimum, false).tooSmall);
-        QVERIFY(DecideResize({640, 460}, minimum, true).tooSmall);
-        QVERIFY(DecideResize({800, 459}, minimum, true).tooSmall);
-        QVERIFY(!DecideResize({704, 460}, minimum, true).tooSmall);
+        const int line = 60;
+        ResizeDecision d = DecideResize({500, 300 + line}, line, minimum, false);
+        QVERIFY(d.statusShown && !d.tooSmall);
+        QCOMPARE(d.client, minimum);
+        QCOMPARE(d.grow, (Size{204, 160}));
+        // Coming back from maximised with the line hidden: the window grows to show it again.
+        d = DecideResize({900, 470}, line, minimum, false);
+        QVERIFY(d.statusShown);
+        QCOMPARE(d.client, (Size{900, 460}));
+        QCOMPARE(d.grow, (Size{0, 50}));
+
+        d = DecideResize({800, 460 + line}, line, minimum, true);
+        QVERIFY(d.statusShown && !d.tooSmall);
+        QCOMPARE(d.client, (Size{800, 460}));
+        QCOMPARE(d.grow, Size{});
+        for (const int h : {460 + line - 1, 460}) {
+            d = DecideResize({704, h}, line, minimum, true);
+            QVERIFY(!d.statusShown && !d.tooSmall);
+            QCOMPARE(d.client, (Size{704, h}));
+            QCOMPARE(d.grow, Size{});
+        }
+        QVERIFY(DecideResize({800, 459}, line, minimum, true).tooSmall);
+        QVERIFY(DecideResize({703, 900}, line, minimum, true).tooSmall);
+    }
+
+    // Zoom In stops where the next step's table would pass the screen's edge, Zoom Out at the
+    // smallest step; the labels' font follows the zoom down to its floor, and the minimum with it.
+    void zoomAtItsEdges() {
+        const auto minimumAt = [](double z) {
+            return MinimumClientAt(8, Card, Zoomed(3 * LabelPointsAt(z), 1), z);
+        };
+        const Size next = minimumAt(1.25);
+        QCOMPARE(ReachFrom(1, next, minimumAt), (ZoomReach{true, true}));
+        QCOMPARE(ReachFrom(1, {next.w - 1, next.h}, minimumAt), (ZoomReach{false, true}));
+        QCOMPARE(ReachFrom(1, {next.w, next.h - 1}, minimumAt), (ZoomReach{false, true}));
+        // A fitted zoom between steps reaches the step above it.
+        QCOMPARE(ReachFrom(1.1, next, minimumAt), (ZoomReach{true, true}));
+        QCOMPARE(ReachFrom(MinZoom, next, minimumAt), (ZoomReach{true, false}));
+        QCOMPARE(ReachFrom(MaxZoom, {100000, 100000}, minimumAt), (ZoomReach{false, true}));
+
+        QCOMPARE(LabelPointsAt(2), 24.0);
+        QCOMPARE(LabelPointsAt(0.75), 9.0);
+        QCOMPARE(LabelPointsAt(MinZoom), MinLabelPoints);
+        QCOMPARE(minimumAt(MinZoom).h, 3 * 48 + 12 * 4 + 2 * 24);
     }
 
     void pileLooks() {

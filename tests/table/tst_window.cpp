@@ -7,6 +7,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -267,18 +268,88 @@ private slots:
         QCOMPARE(r.w->LabelHeight(), L);
         QCOMPARE(r.w->picOpenDeck(0)->geometry(), QRect(87, 8 + L + 8, 71, 96));
         QCOMPARE(r.w->MinimumClientSize(), minimum);
-        // Zoom In stops at what the screen can hold, whatever its size.
+    }
+
+    // Zoom In acts only while the next step's table fits the screen, and says why when it
+    // cannot; Zoom Out stops at the smallest step. Players, zoom and screen decide it.
+    void zoomAtTheScreensEdge() {
+        Rig r;
         r.NewGame(8);
-        for (int i = 0; i < 12; ++i)
-            r.w->Menu().mnViewZoomIn->trigger();
-        const QSize room = r.w->screen()->availableGeometry().size() -
-                           (r.w->frameGeometry().size() - r.w->Table()->size());
-        const QSize held = r.w->MinimumClientSize();
-        QVERIFY(held.width() <= room.width() && held.height() <= room.height());
-        const double largest = r.w->Zoom();
-        r.w->Menu().mnViewZoomOut->trigger();
-        QVERIFY(r.w->Zoom() < largest);
+        QAction* in = r.w->Menu().mnViewZoomIn;
+        QAction* out = r.w->Menu().mnViewZoomOut;
+        r.w->SetZoom(1.25);
+        const QSize next = r.w->MinimumClientSize();
+        r.w->SetZoom(1);
+        const QSize around = r.w->frameGeometry().size() - r.w->Table()->size();
+        for (const QSize less : {QSize(0, 1), QSize(1, 0)}) {
+            r.w->screenRoom = around + next - less;
+            r.w->Form_Resize();
+            QVERIFY(!in->isEnabled() && in->toolTip().contains(QStringLiteral("no room")));
+            r.w->StepZoom(1);
+            QCOMPARE(r.w->Zoom(), 1.0);
+        }
+        // Fewer seats leave room for the step: three are narrower.
+        r.NewGame(3);
+        QVERIFY(in->isEnabled());
+        r.NewGame(8);
+        r.w->screenRoom = around + next;
+        r.w->Form_Resize();
+        QVERIFY(in->isEnabled() && in->toolTip() == QStringLiteral("Zoom In"));
+        in->trigger();
+        QCOMPARE(r.w->Zoom(), 1.25);
+        QCOMPARE(r.w->frameGeometry().size(), around + next);
+        QVERIFY(!in->isEnabled());
+        for (int k = 0; k < 3; ++k)
+            out->trigger();
+        QCOMPARE(r.w->Zoom(), layout::MinZoom);
+        QVERIFY(!out->isEnabled() && in->isEnabled());
         QCOMPARE(r.w->notEnoughResolution, 0);
+    }
+
+    // A maximised window too small for the table and the status line together gives the line's
+    // room to the table, and shows the line again once the table needs less. Zoom steps both
+    // ways, so that every step can be undone.
+    void aMaximisedWindowHidesTheStatusLineBeforeTheTable() {
+        Rig r;
+        r.NewGame(3);
+        r.w->showMaximized();
+        QTRY_COMPARE(r.w->frameGeometry(), r.w->screen()->availableGeometry());
+        QStatusBar* bar = r.w->statusBar();
+        QTRY_VERIFY(bar->isVisible());
+        const int room = r.w->Table()->height() + bar->height();
+        // Cards as tall as make the table at zoom 1 too tall for the line, not for the room.
+        r.g.CardHeight =
+            (room - bar->height() / 2 - 12 * layout::Spacing - 2 * r.w->LabelHeight()) / 3;
+        r.w->Menu().mnViewZoomOut->trigger();
+        QVERIFY(bar->isVisible());
+        r.w->Menu().mnViewZoomIn->trigger();
+        QCOMPARE(r.w->Zoom(), 1.0);
+        QVERIFY(bar->isHidden());
+        QCOMPARE(r.w->notEnoughResolution, 0);
+        QTRY_COMPARE(r.w->Table()->height(), room);
+        const QSize m = r.w->MinimumClientSize();
+        QVERIFY(m.height() > room - bar->sizeHint().height() && m.height() <= room);
+        const QRect lowest = r.w->fraPlayer(2)->geometry();
+        QVERIFY(lowest.bottom() < room && !lowest.intersects(r.w->fraSuit()->geometry()));
+        r.w->Menu().mnViewZoomOut->trigger();
+        QTRY_VERIFY(bar->isVisible());
+        QTRY_COMPARE(r.w->Table()->height(), room - bar->height());
+    }
+
+    // At the smallest zoom the labels keep a legible font, and the panels make room for it.
+    void labelsStayLegibleAtTheSmallestZoom() {
+        Rig r;
+        r.NewGame(8);
+        r.w->SetZoom(layout::MinZoom);
+        for (int i : {0, 7}) {
+            const QLabel* label = r.w->lblPlayer(i);
+            QVERIFY2(QFontInfo(label->font()).pixelSize() >= 10,
+                     qPrintable(QString::number(QFontInfo(label->font()).pixelSize())));
+            const QRect text = QFontMetrics(label->font())
+                                   .boundingRect(label->rect(), Qt::TextWordWrap, label->text());
+            QVERIFY(text.height() <= label->height());
+            QVERIFY(!label->geometry().intersects(r.w->picOpenDeck(i)->geometry()));
+        }
     }
 
     // Cards at zoom 2 come from the drawing at that size, at the screen's scale too: the

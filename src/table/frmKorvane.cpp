@@ -14,20 +14,16 @@
 #include "table/TableAccessible.h"
 #include "table/TableMenu.h"
 #include "table/TablePaint.h"
-#include "table/TablePanels.h"
-#include "table/TableSurface.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace korvane {

@@ -39,10 +39,12 @@ void StatusLine::Refresh() {
     if (note_ && paint::SeatExists(game_, note_->seat) && game_.Player[note_->seat].Computer)
         note_.reset();
     std::string text = status::TurnLine(game_, lastResult_, input_);
+    // Appended piece by piece: GCC 12's optimiser takes "\n" + a temporary for an overlapping
+    // copy (-Wrestrict).
     if (!refusal_.empty())
-        text += "\n" + refusal_;
+        text.append("\n").append(refusal_);
     if (note_)
-        text += "\n" + status::PenaltyText(game_, *note_, flying_);
+        text.append("\n").append(status::PenaltyText(game_, *note_, flying_));
     const QString shown = QString::fromLatin1(text);
     if (shown != label_->text()) {
         label_->setText(shown);

@@ -66,14 +66,12 @@ inline std::string CheckTable(const GameInfo& G, Check level) {
 }
 
 // An ended game as a save holds it: nobody seated, the players kept with their tallies.
-inline GameInfo PlayersKept(GameInfo G) {
-    std::vector<int32_t> lost;
-    for (const PlayerInfo& p : G.Player)
-        lost.push_back(p.Lost);
-    ResetGame(G);
-    for (std::size_t i = 0; i < lost.size(); ++i)
-        G.Player[i].Lost = lost[i];
-    return G;
+inline GameInfo PlayersKept(const GameInfo& G) {
+    GameInfo kept = G;
+    ResetGame(kept);
+    for (std::size_t i = 0; i < kept.Player.size(); ++i)
+        kept.Player[i].Lost = G.Player[i].Lost;
+    return kept;
 }
 
 // Where `got` differs from `expected` in what a player can see or the rules use (the move

@@ -33,6 +33,7 @@ public:
     // Zoom In and Zoom Out act only where reach says; a disabled one says why in its tooltip.
     void ShowZoomReach(const layout::ZoomReach& reach);
 
+    // Game
     QAction* mnGameNew = nullptr;
     QAction* mnGameOpen = nullptr;
     QAction* mnGameSave = nullptr;
@@ -40,10 +41,12 @@ public:
     QAction* mnGameDeck = nullptr;
     QAction* mnGameOption = nullptr;
     QAction* mnGameExit = nullptr;
+    // View
     QAction* mnViewZoomIn = nullptr;
     QAction* mnViewZoomOut = nullptr;
     QAction* mnViewActualSize = nullptr;
     QAction* mnViewFit = nullptr;
+    // Help
     QAction* mnGameIndex = nullptr;
     QAction* mnHelpAbout = nullptr;
 

@@ -40,14 +40,15 @@ void TableMenu::BuildGameMenu() {
     QMenu* game = w_.menuBar()->addMenu(tr("&Game"));
     game->setObjectName(QStringLiteral("mnGame"));
     mnGameNew = Item(game, "mnGameNew", tr("&New Game"), QKeySequence(Qt::Key_F2));
-    mnGameOpen = Item(game, "mnGameOpen", tr("&Open Game..."), QKeySequence(Qt::Key_F3));
+    QAction* mnGameOpen = Item(game, "mnGameOpen", tr("&Open Game..."), QKeySequence(Qt::Key_F3));
     game->addSeparator();
-    mnGameSave = Item(game, "mnGameSave", tr("&Save Game"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    mnGameSaveAs =
+    QAction* mnGameSave =
+        Item(game, "mnGameSave", tr("&Save Game"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    QAction* mnGameSaveAs =
         Item(game, "mnGameSaveAs", tr("Save Game &AS..."), QKeySequence(Qt::CTRL | Qt::Key_A));
     game->addSeparator();
     mnGameDeck = Item(game, "mnGameDeck", tr("&Deck..."), QKeySequence(Qt::Key_F8));
-    mnGameOption = Item(game, "mnGameOption", tr("&Option..."), QKeySequence(Qt::Key_F9));
+    QAction* mnGameOption = Item(game, "mnGameOption", tr("&Option..."), QKeySequence(Qt::Key_F9));
     game->addSeparator();
     mnGameExit = Item(game, "mnGameExit", tr("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_F4));
 
@@ -99,9 +100,9 @@ void TableMenu::BuildViewMenu() {
 void TableMenu::BuildHelpMenu() {
     QMenu* help = w_.menuBar()->addMenu(tr("&Help"));
     help->setObjectName(QStringLiteral("mmHelp"));
-    mnGameIndex = Item(help, "mnGameIndex", tr("&Index"), QKeySequence(Qt::Key_F1));
+    QAction* mnGameIndex = Item(help, "mnGameIndex", tr("&Index"), QKeySequence(Qt::Key_F1));
     help->addSeparator();
-    mnHelpAbout = Item(help, "mnHelpAbout", tr("&About"), QKeySequence());
+    QAction* mnHelpAbout = Item(help, "mnHelpAbout", tr("&About"), QKeySequence());
     connect(mnGameIndex, &QAction::triggered, this, [this] { frmHelp::Show(&w_); });
     connect(mnHelpAbout, &QAction::triggered, this, [this] { frmAbout::Run(&w_); });
 }

@@ -33,22 +33,15 @@ public:
     // Zoom In and Zoom Out act only where reach says; a disabled one says why in its tooltip.
     void ShowZoomReach(const layout::ZoomReach& reach);
 
-    // Game
+    // The commands the window and its tests reach; the others live in the menus alone.
     QAction* mnGameNew = nullptr;
-    QAction* mnGameOpen = nullptr;
-    QAction* mnGameSave = nullptr;
-    QAction* mnGameSaveAs = nullptr;
     QAction* mnGameDeck = nullptr;
-    QAction* mnGameOption = nullptr;
     QAction* mnGameExit = nullptr;
-    // View
+
     QAction* mnViewZoomIn = nullptr;
     QAction* mnViewZoomOut = nullptr;
     QAction* mnViewActualSize = nullptr;
     QAction* mnViewFit = nullptr;
-    // Help
-    QAction* mnGameIndex = nullptr;
-    QAction* mnHelpAbout = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -43,14 +43,40 @@ FileChooser DialogFileChooser() {
     return [](QWidget* parent, const FileRequest& r) -> QString {
         QFileDialog dialog(parent, QString(), r.folder, r.filter);
         dialog.setAcceptMode(r.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-        dialog.setFileMode(r.open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
         dialog.setDefaultSuffix(r.suffix);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+        // The dialog's own "not found" and "replace?" boxes would read a name such as
+        // <i>x</i>.KVN as markup: the game asks those questions itself, in plain text.
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
         if (!r.preset.isEmpty())
             dialog.selectFile(r.preset);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return {};
-        return dialog.selectedFiles().constFirst();
+        for (;;) {
+            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+                return {};
+            const QString path = dialog.selectedFiles().constFirst();
+            const bool exists = QFileInfo(path).isFile();
+            if (r.open && !exists) {
+                QMessageBox box(QMessageBox::Warning, dialog.windowTitle(),
+                                QStringLiteral("%1\nFile not found.\nPlease verify the correct "
+                                               "file name was given.")
+                                    .arg(Shown(path)),
+                                QMessageBox::Ok, &dialog);
+                box.setTextFormat(Qt::PlainText);
+                box.exec();
+                continue;
+            }
+            if (!r.open && exists) {
+                QMessageBox box(QMessageBox::Warning, dialog.windowTitle(),
+                                QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                    .arg(Shown(QFileInfo(path).fileName())),
+                                QMessageBox::Yes | QMessageBox::No, &dialog);
+                box.setDefaultButton(QMessageBox::No);
+                box.setTextFormat(Qt::PlainText);
+                if (box.exec() != QMessageBox::Yes)
+                    continue;
+            }
+            return path;
+        }
     };
 }
 

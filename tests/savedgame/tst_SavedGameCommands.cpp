@@ -255,8 +255,7 @@ private slots:
         QStringList seen;
         answer([&](QFileDialog* d) {
             seen = {d->nameFilters().join(';'), d->defaultSuffix(), d->directory().absolutePath(),
-                    QString::number(d->acceptMode() == QFileDialog::AcceptOpen &&
-                                    d->fileMode() == QFileDialog::ExistingFile)};
+                    QString::number(d->acceptMode() == QFileDialog::AcceptOpen)};
             auto* box = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             QVERIFY(box);
             box->setText(At("chosen.KVN"));
@@ -267,13 +266,13 @@ private slots:
                  (QStringList{"Korvane File (.KVN) (*.KVN *.kvn)", "KVN",
                               QDir(QCoreApplication::applicationDirPath()).absolutePath(), "1"}));
 
-        // Save: the current file is offered, overwriting is confirmed; cancelled here.
+        // Save: the current file is offered (overwriting is confirmed by the game itself, below);
+        // cancelled here.
         g.FileName = At("chosen.KVN").toStdString();
         g.FileTitle = "old.KVN";
         answer([&](QFileDialog* d) {
             seen = {d->selectedFiles().value(0),
-                    QString::number(d->acceptMode() == QFileDialog::AcceptSave &&
-                                    !d->testOption(QFileDialog::DontConfirmOverwrite))};
+                    QString::number(d->acceptMode() == QFileDialog::AcceptSave)};
             d->reject();
         });
         QCOMPARE(GetFilename(nullptr, g, false, folder), std::string());
@@ -300,6 +299,40 @@ private slots:
         });
         commands.mnGameOpen_Click(); // no such file
         QVERIFY2(text.contains(QDir::toNativeSeparators(name)), qPrintable(text));
+        QCOMPARE(format, Qt::PlainText);
+
+        // The file dialog's own questions are asked by the game, in plain text too.
+        QFile(At("<b>y<b>.KVN")).open(QIODevice::WriteOnly);
+        QStringList asked;
+        QTimer step;
+        connect(&step, &QTimer::timeout, [&] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(w)) {
+                asked << box->text();
+                format = box->textFormat();
+                box->done(QMessageBox::No);
+            } else if (auto* dialog = qobject_cast<QFileDialog*>(w)) {
+                const bool open = dialog->acceptMode() == QFileDialog::AcceptOpen;
+                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                    ->setText(At(open ? "<b>z<b>.KVN" : "<b>y<b>.KVN"));
+                if (asked.size() < (open ? 2 : 1))
+                    static_cast<QDialog*>(dialog)->accept(); // public in QDialog
+                else
+                    dialog->reject();
+            }
+        });
+        step.start(5);
+        FileRequest request;
+        request.folder = dir.path();
+        request.suffix = QStringLiteral("KVN");
+        for (const bool open : {false, true}) {
+            request.open = open;
+            QCOMPARE(DialogFileChooser()(nullptr, request), QString());
+        }
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[0],
+                 QStringLiteral("<b>y<b>.KVN already exists.\nDo you want to replace it?"));
+        QVERIFY2(asked[1].contains("<b>z<b>.KVN\nFile not found."), qPrintable(asked[1]));
         QCOMPARE(format, Qt::PlainText);
     }
 

@@ -7,6 +7,7 @@
 #include <QJsonParseError>
 
 #include <array>
+#include <cmath>
 #include <utility>
 
 namespace korvane::net {
@@ -56,9 +57,9 @@ struct Reader {
         const QJsonValue v = o[QLatin1String(field)];
         if (v.isUndefined() && !required)
             return true;
-        const double d = v.toDouble(-1e300);
-        if (!v.isDouble() || d != static_cast<double>(static_cast<long long>(d)) || d < low ||
-            d > high)
+        // In range before anything is converted: a number like 1e39 fits no integer type.
+        const double d = v.toDouble();
+        if (!v.isDouble() || d < low || d > high || d != std::floor(d))
             return Fail(
                 QLatin1String(field),
                 qPrintable(QStringLiteral("a whole number from %1 to %2").arg(low).arg(high)));

@@ -5,6 +5,10 @@
 #include <QWebSocket>
 #include <QWebSocketServer>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 #include <cstdio>
 
 namespace korvane::net {
@@ -52,6 +56,13 @@ bool Server::Listen(QString* error) {
             *error = server_->errorString();
         return false;
     }
+    // Frames go out as header and payload in two writes; without TCP_NODELAY, Nagle's
+    // algorithm holds a payload until the peer's delayed acknowledgement of its header (40 ms).
+    // The WebSocket hides its TCP socket, so the option is set on the listening socket, whose
+    // connections inherit it.
+    const int one = 1;
+    setsockopt(static_cast<int>(server_->socketDescriptor()), IPPROTO_TCP, TCP_NODELAY, &one,
+               sizeof one);
     pingTimer_.start(settings_.pingIntervalMs);
     Log(QStringLiteral("listening on %1://%2:%3")
             .arg(settings_.tls ? QStringLiteral("wss") : QStringLiteral("ws"),
@@ -100,10 +111,6 @@ QString Server::NewCode() const {
 void Server::Accept() {
     while (QWebSocket* socket = server_->nextPendingConnection()) {
         socket->setParent(this);
-        // Frames go out as header and payload in two writes; without this, Nagle's algorithm
-        // holds every payload until the peer's delayed acknowledgement of its header.
-        if (auto* tcp = socket->findChild<QAbstractSocket*>())
-            tcp->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         socket->setMaxAllowedIncomingFrameSize(HardMessageLimit);
         socket->setMaxAllowedIncomingMessageSize(HardMessageLimit);
         const ClientId id = nextId_++;

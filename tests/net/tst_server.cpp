@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QSslKey>
 #include <QStandardPaths>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -223,7 +224,9 @@ struct TestServer {
     explicit TestServer(ServerSettings s = {}) {
         s.port = 0;
         s.seed = s.seed.value_or(7);
-        s.burst = 100000;
+        // A test that drives the clock owns the flood limit; the others play at machine pace.
+        if (!s.clockMs)
+            s.burst = 100000;
         s.log = [this](const QString& line) { log << line; };
         server = std::make_unique<Server>(s);
         server->SetTap([this](int64_t seq, const QJsonObject&, bool last, const TableView& view,
@@ -262,6 +265,8 @@ private slots:
     void refusesWhatIsNotAllowed();
     void droppedSeatIsPlayedAndGivenBack();
     void servesTls();
+    void floodIsRefusedThenCutOff();
+    void silentPeerIsDropped();
 };
 
 void TestServerNet::threePeoplePlaySeededGamesToTheEnd_data() {
@@ -391,6 +396,7 @@ void TestServerNet::refusesWhatIsNotAllowed() {
              QJsonObject(ErrorMessage("malformed", "A message must be one JSON object.")));
     QCOMPARE(refused(mover, {{"type", "shuffle"}}), "unknown_type");
     QCOMPARE(refused(mover, {{"type", "turn_up"}, {"seat", "0"}}), "bad_message");
+    QCOMPARE(mover.AskRaw("{\"type\":\"turn_up\",\"seat\":1e39}")["code"], "bad_message");
     QCOMPARE(mover.AskRaw(QByteArray(70 * 1024, ' '))["code"], "too_large");
     QCOMPARE(refused(mover, {{"type", "start"}}), mover.seat == 0 ? "wrong_phase" : "not_creator");
 
@@ -497,6 +503,90 @@ void TestServerNet::servesTls() {
                                  plain.ws.error() != QAbstractSocket::UnknownSocketError,
                              Wait);
     QVERIFY(plain.got.empty());
+}
+
+// The server's clock stands still unless the test moves it, so the tokens a connection has
+// are known exactly.
+void TestServerNet::floodIsRefusedThenCutOff() {
+    qint64 now = 0;
+    ServerSettings settings;
+    settings.clockMs = [&now] { return now; };
+    settings.burst = 3;
+    settings.perSecond = 2;
+    settings.abuseLimit = 3;
+    TestServer ts(settings);
+    Client a, b;
+    QVERIFY(a.Connect(ts.server->Port()) && b.Connect(ts.server->Port()));
+    QCOMPARE(a.Ask(CreateMessage("Ann"))["type"], "welcome");
+    ts.current = a.code;
+    QCOMPARE(a.Ask({{"type", "hello"}, {"version", 1}})["code"], "greeted");
+    QCOMPARE(a.Ask({{"type", "leave"}})["code"], "flood");
+    // Half a second later, one more message is read.
+    now += 500;
+    QCOMPARE(a.Ask({{"type", "hello"}, {"version", 1}})["code"], "greeted");
+    QCOMPARE(a.Ask({{"type", "hello"}, {"version", 1}})["code"], "flood");
+    QCOMPARE(a.Ask({{"type", "hello"}, {"version", 1}})["code"], "flood");
+    QTRY_COMPARE_WITH_TIMEOUT(a.ws.state(), QAbstractSocket::UnconnectedState, Wait);
+    // Another connection has its own allowance.
+    QCOMPARE(b.Ask({{"type", "join"}, {"code", a.code}, {"name", "Bob"}})["type"], "welcome");
+    QVERIFY(WaitUntil([&] { return !b.view.seats[0].connected; }));
+    QCOMPARE(b.ws.state(), QAbstractSocket::ConnectedState);
+}
+
+namespace {
+
+// A WebSocket frame from a client: masked, with a mask of zeros so the payload stays readable.
+QByteArray ClientFrame(const QByteArray& text) {
+    QByteArray frame(1, '\x81');
+    if (text.size() < 126) {
+        frame += static_cast<char>(0x80 | text.size());
+    } else {
+        frame += static_cast<char>(0x80 | 126);
+        frame += static_cast<char>(text.size() >> 8);
+        frame += static_cast<char>(text.size() & 0xFF);
+    }
+    return frame + QByteArray(4, '\0') + text;
+}
+
+} // namespace
+
+// A peer that never answers a ping: a bare TCP socket that speaks just enough WebSocket to sit
+// down. The clock moves in two steps, so the player who answers is heard in between.
+void TestServerNet::silentPeerIsDropped() {
+    qint64 now = 0;
+    ServerSettings settings;
+    settings.clockMs = [&now] { return now; };
+    settings.pingIntervalMs = 5;
+    settings.pingTimeoutMs = 1000;
+    TestServer ts(settings);
+    Client a;
+    QVERIFY(a.Connect(ts.server->Port()));
+    QCOMPARE(a.Ask(CreateMessage("Ann"))["type"], "welcome");
+    ts.current = a.code;
+
+    QTcpSocket silent;
+    silent.connectToHost(QHostAddress::LocalHost, ts.server->Port());
+    QVERIFY(silent.waitForConnected(Wait));
+    silent.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\n"
+                 "Connection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                 "Sec-WebSocket-Version: 13\r\n\r\n");
+    QByteArray heard;
+    QVERIFY(WaitUntil([&] {
+        heard += silent.readAll();
+        return heard.contains("\r\n\r\n");
+    }));
+    QVERIFY(heard.startsWith("HTTP/1.1 101"));
+    silent.write(ClientFrame(Encode({{"type", "hello"}, {"version", ProtocolVersion}})));
+    silent.write(ClientFrame(Encode({{"type", "join"}, {"code", a.code}, {"name", "Sid"}})));
+    QVERIFY(WaitUntil([&] { return a.view.seats[1].connected; }));
+
+    now = 600;
+    QCOMPARE(a.Ask({{"type", "hello"}, {"version", 1}})["code"], "greeted");
+    now = 1001;
+    QVERIFY(WaitUntil([&] { return !a.view.seats[1].connected; }));
+    QVERIFY(WaitUntil([&] { return silent.state() == QAbstractSocket::UnconnectedState; }));
+    QCOMPARE(a.ws.state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(ts.log.filter(QStringLiteral(" left by Sid")).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestServerNet)

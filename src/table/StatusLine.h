@@ -20,7 +20,8 @@ namespace korvane {
 class StatusLine : public QObject {
     Q_OBJECT
 public:
-    // Puts the line into the window's status bar, which it belongs to.
+    // Puts the line into the window's status bar, among its children (the window destroys it
+    // first, before the bar's other children).
     StatusLine(QStatusBar& bar, const GameInfo& game);
 
     QLabel* Label() const { return label_; }

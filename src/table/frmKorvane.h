@@ -133,7 +133,8 @@ public:
     // ---- The keyboard ----
     // The pile the focus frame is on, or None.
     Pile FocusedPile() const { return keys_->Focused(); }
-    // The focus frame, hidden until the first key the table takes.
+    // The focus frame: shown from the start of a person's turn, and after his keys; hidden
+    // once he plays with the mouse.
     QWidget* FocusFrame() const { return keys_->Frame(); }
 
     // The clock flights and the tip wait by; tests give one that runs ahead to fly at once.

@@ -3,8 +3,12 @@
 #include "table/TablePaint.h"
 
 #include <QAccessible>
+#include <QFontMetrics>
 #include <QLabel>
+#include <QResizeEvent>
 #include <QStatusBar>
+
+#include <algorithm>
 
 namespace korvane {
 
@@ -14,12 +18,39 @@ StatusLine::StatusLine(QStatusBar& bar, const GameInfo& game)
     label_->setTextFormat(Qt::PlainText);
     label_->setWordWrap(true);
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // Four lines (the turn, and a penalty's explanation, each of which may wrap), so that no
-    // text ever resizes the table.
-    label_->setFixedHeight(4 * label_->fontMetrics().lineSpacing() + 4);
+    Fit();
+    label_->installEventFilter(this);
     bar_.addWidget(label_, 1);
     bar_.setSizeGripEnabled(false);
     bar_.setAccessibleName(QObject::tr("Table events"));
+}
+
+void StatusLine::Fit() {
+    // Four lines hold the turn and a penalty's explanation, each of which may wrap, so that the
+    // table keeps its size as they come and go. A refused key's note beside them, or a narrow
+    // window, may need more: the line grows rather than cut the explanation off. Measured from
+    // the text itself: a label's own height for a width never falls below its present height.
+    const QFontMetrics metrics = label_->fontMetrics();
+    const int lines =
+        label_->isVisible()
+            ? metrics
+                  .boundingRect(QRect(0, 0, std::max(1, label_->contentsRect().width()), 1 << 20),
+                                Qt::AlignLeft | Qt::TextWordWrap, label_->text())
+                  .height()
+            : 0;
+    const int height = std::max(4 * metrics.lineSpacing(), lines) + 4;
+    if (height != label_->minimumHeight() || height != label_->maximumHeight())
+        label_->setFixedHeight(height);
+}
+
+bool StatusLine::eventFilter(QObject* watched, QEvent* event) {
+    // A new width may wrap the text anew; a new height alone changes nothing.
+    if (watched == label_ && (event->type() == QEvent::Show ||
+                              (event->type() == QEvent::Resize &&
+                               static_cast<QResizeEvent*>(event)->size().width() !=
+                                   static_cast<QResizeEvent*>(event)->oldSize().width())))
+        Fit();
+    return false;
 }
 
 int StatusLine::Height() const {
@@ -48,6 +79,7 @@ void StatusLine::Refresh() {
     const QString shown = QString::fromLatin1(text);
     if (shown != label_->text()) {
         label_->setText(shown);
+        Fit();
         Announce(shown);
     }
 }

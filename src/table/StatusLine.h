@@ -54,7 +54,13 @@ signals:
     // A sentence was said to a screen reader.
     void announced(const QString& text);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // The label's height for its text at its width, never less than four lines.
+    void Fit();
+
     QStatusBar& bar_;
     const GameInfo& game_;
     QLabel* label_;

@@ -2,6 +2,7 @@
 #include "TestWindow.h"
 #include "dialogs/frmDeck.h"
 #include "movement/DropTarget.h"
+#include "table/StatusLine.h"
 #include "table/StatusText.h"
 #include "table/TableLayout.h"
 
@@ -409,6 +410,30 @@ private slots:
     // the place he overlooked carries the drop highlight as the penalty cards fly), and how the
     // game ended. Which mistake a penalty is for, and where the card could have gone, are the
     // rules' to say: the per-turn charge is tested with them.
+    // The line grows to show all it has to say rather than cut a penalty's explanation off, and
+    // gives the room back once it has less to say.
+    void statusLineGrowsRatherThanCutsOff() {
+        QStatusBar bar;
+        const GameInfo game = test::MidGame(3);
+        StatusLine line(bar, game);
+        bar.resize(300, 40);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        QLabel* label = line.Label();
+        const int four = label->height();
+        std::string many;
+        for (int i = 0; i < 60; ++i)
+            many += "word ";
+        line.Refuse(many);
+        QVERIFY2(label->height() > four, qPrintable(QString::number(label->height())));
+        QVERIFY(label->height() >=
+                label->fontMetrics()
+                    .boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text())
+                    .height());
+        line.Refuse({});
+        QCOMPARE(label->height(), four);
+    }
+
     void statusLineThroughAGame() {
         Rig r;
         auto status = [&] { return r.w->lblStatus()->text(); };

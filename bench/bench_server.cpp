@@ -124,17 +124,8 @@ double OwnCpuSeconds() {
 }
 
 std::optional<QJsonObject> Target(const TableView& v, int card) {
-    if (card < 0)
-        return std::nullopt;
-    const auto c = static_cast<uint8_t>(card);
-    const SuitView& suit = v.suits[static_cast<std::size_t>(Suit(c))];
-    if ((suit.count == 0 && Rank(c) == 0) || (suit.top >= 0 && card == suit.top + 4))
-        return QJsonObject{{"kind", "suit"}, {"index", Suit(c)}};
-    for (std::size_t p = 0; p < v.seats.size(); ++p)
-        if (static_cast<int>(p) != v.current && v.seats[p].openTop >= 0 &&
-            Rank(static_cast<uint8_t>(v.seats[p].openTop)) == Rank(c) - 1)
-            return QJsonObject{{"kind", "open"}, {"index", static_cast<int>(p)}};
-    return std::nullopt;
+    const Pile to = TakingPile(v, card);
+    return to.IsNone() ? std::nullopt : std::optional<QJsonObject>(PileToJson(to));
 }
 
 class Load;

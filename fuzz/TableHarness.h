@@ -175,7 +175,7 @@ private:
         Require(m.contains("seq"), "everything else numbered");
         const int64_t seq = m["seq"].toInteger();
         if (const auto at = hidden_.find(seq); at != hidden_.end())
-            Scan(m, QString(), at->second);
+            Scan(m, at->second);
         if (type == QLatin1String("welcome")) {
             const std::optional<TableView> view = ViewFromJson(m["view"].toObject());
             Require(view.has_value(), "welcome holds a view");
@@ -197,19 +197,11 @@ private:
             Require(to->view == at->second, "view after a change is the table's");
     }
 
-    static void Scan(const QJsonValue& v, const QString& key, const std::set<int>& hidden) {
-        if (v.isObject()) {
-            const QJsonObject o = v.toObject();
-            for (auto it = o.begin(); it != o.end(); ++it)
-                Scan(it.value(), it.key(), hidden);
-        } else if (v.isArray()) {
-            for (const QJsonValue& e : v.toArray())
-                Scan(e, key, hidden);
-        } else if (v.isDouble() &&
-                   (key == QLatin1String("card") || key == QLatin1String("top") ||
-                    key == QLatin1String("openTop") || key == QLatin1String("turned"))) {
-            Require(!hidden.count(v.toInt()), "no face-down card sent");
-        }
+    static void Scan(const QJsonValue& m, const std::set<int>& hidden) {
+        ForEachNumber(m, [&](const QString& key, int n) {
+            if (IsCardKey(key))
+                Require(!hidden.count(n), "no face-down card sent");
+        });
     }
 
     // Every request is flushed before it returns: each welcomed client has all events.

@@ -124,6 +124,48 @@ std::optional<QJsonObject> MoveEvent(const TableView& a, const TableView& b) {
 
 } // namespace
 
+namespace {
+
+void ForEachNumberUnder(const QJsonValue& v, const QString& key,
+                        const std::function<void(const QString&, int)>& f) {
+    if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        for (auto it = o.begin(); it != o.end(); ++it)
+            ForEachNumberUnder(it.value(), it.key(), f);
+    } else if (v.isArray()) {
+        for (const QJsonValue& e : v.toArray())
+            ForEachNumberUnder(e, key, f);
+    } else if (v.isDouble()) {
+        f(key, v.toInt());
+    }
+}
+
+} // namespace
+
+void ForEachNumber(const QJsonValue& message, const std::function<void(const QString&, int)>& f) {
+    ForEachNumberUnder(message, QString(), f);
+}
+
+bool IsCardKey(const QString& key) {
+    return key == QLatin1String("card") || key == QLatin1String("top") ||
+           key == QLatin1String("openTop") || key == QLatin1String("fromTop") ||
+           key == QLatin1String("turned");
+}
+
+Pile TakingPile(const TableView& v, int card) {
+    if (card < 0 || card >= CardsInPack)
+        return Pile::None();
+    const auto c = static_cast<uint8_t>(card);
+    const SuitView& suit = v.suits.at(Suit(c));
+    if ((suit.count == 0 && Rank(c) == 0) || (suit.top >= 0 && card == suit.top + 4))
+        return Pile::Suit(Suit(c));
+    for (std::size_t p = 0; p < v.seats.size(); ++p)
+        if (static_cast<int>(p) != v.current && v.seats[p].openTop >= 0 &&
+            Rank(static_cast<uint8_t>(v.seats[p].openTop)) == Rank(c) - 1)
+            return Pile::Open(static_cast<uint8_t>(p));
+    return Pile::None();
+}
+
 QJsonObject PileToJson(Pile pile) {
     switch (pile.kind) {
     case Pile::Kind::Suit:

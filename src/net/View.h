@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -54,6 +55,16 @@ QJsonObject ToJson(const TableView& view);
 std::optional<TableView> ViewFromJson(const QJsonObject& json);
 
 QJsonObject PileToJson(Pile pile);
+// A pile other than the current player's own that takes `card` (-1: none), as anyone watching
+// the table sees it; None when no pile does. What a client plays to.
+Pile TakingPile(const TableView& v, int card);
+
+// Calls f with every number in a message, however deep, and the key it stands under (an array's
+// items stand under the array's key).
+void ForEachNumber(const QJsonValue& message,
+                   const std::function<void(const QString& key, int value)>& f);
+// Whether a number under `key` is a card ("card", "top", "openTop", "fromTop", "turned").
+bool IsCardKey(const QString& key);
 // A pile of any kind named in a message; its seat is checked where the table is known.
 std::optional<Pile> PileFromJson(const QJsonValue& json);
 

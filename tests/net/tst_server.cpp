@@ -107,27 +107,18 @@ struct Client {
         const auto& hidden = (*witness)[code].hidden;
         const auto at = hidden.find(m["seq"].toInteger());
         const std::set<int> none;
-        Scan(m, QString(), at == hidden.end() ? none : at->second);
+        Scan(m, at == hidden.end() ? none : at->second);
     }
-    static void Scan(const QJsonValue& v, const QString& key, const std::set<int>& hidden) {
-        static const QStringList cardKeys{"card", "top", "openTop", "fromTop", "turned"};
+    static void Scan(const QJsonValue& m, const std::set<int>& hidden) {
         static const QStringList countKeys{"seq",     "seat",    "index",        "count",
                                            "closed",  "open",    "lost",         "cards",
                                            "creator", "current", "totalKorvane", "loser"};
-        if (v.isObject()) {
-            const QJsonObject o = v.toObject();
-            for (auto it = o.begin(); it != o.end(); ++it)
-                Scan(it.value(), it.key(), hidden);
-        } else if (v.isArray()) {
-            for (const QJsonValue& e : v.toArray())
-                Scan(e, key, hidden);
-        } else if (v.isDouble()) {
-            if (cardKeys.contains(key))
-                QVERIFY2(!hidden.count(v.toInt()),
-                         qPrintable(key + " " + QString::number(v.toInt())));
+        ForEachNumber(m, [&](const QString& key, int n) {
+            if (IsCardKey(key))
+                QVERIFY2(!hidden.count(n), qPrintable(key + " " + QString::number(n)));
             else
                 QVERIFY2(countKeys.contains(key), qPrintable("number under " + key));
-        }
+        });
     }
 
     void Open(quint16 port, const QString& scheme = QStringLiteral("ws")) {
@@ -180,17 +171,8 @@ int InHand(const TableView& v) {
 
 // A pile other than his own that takes the card in hand, as the view shows it.
 std::optional<QJsonObject> Target(const TableView& v, int card) {
-    if (card < 0)
-        return std::nullopt;
-    const auto& suit = v.suits[static_cast<std::size_t>(Suit(static_cast<uint8_t>(card)))];
-    if ((suit.count == 0 && Rank(static_cast<uint8_t>(card)) == 0) ||
-        (suit.top >= 0 && card == suit.top + 4))
-        return QJsonObject{{"kind", "suit"}, {"index", Suit(static_cast<uint8_t>(card))}};
-    for (std::size_t p = 0; p < v.seats.size(); ++p)
-        if (static_cast<int>(p) != v.current && v.seats[p].openTop >= 0 &&
-            Rank(static_cast<uint8_t>(v.seats[p].openTop)) == Rank(static_cast<uint8_t>(card)) - 1)
-            return QJsonObject{{"kind", "open"}, {"index", static_cast<int>(p)}};
-    return std::nullopt;
+    const Pile to = TakingPile(v, card);
+    return to.IsNone() ? std::nullopt : std::optional<QJsonObject>(PileToJson(to));
 }
 
 // Plays like the computer, except for one deliberate mistake: the first time its open pile's

@@ -487,12 +487,18 @@ void TestServerNet::servesTls() {
     QVERIFY(plain.got.empty());
 }
 
+// Settings whose clock stands still unless the test moves `now`.
+ServerSettings StoppedClock(qint64& now) {
+    ServerSettings settings;
+    settings.clockMs = [&now] { return now; };
+    return settings;
+}
+
 // The server's clock stands still unless the test moves it, so the tokens a connection has
 // are known exactly.
 void TestServerNet::floodIsRefusedThenCutOff() {
     qint64 now = 0;
-    ServerSettings settings;
-    settings.clockMs = [&now] { return now; };
+    ServerSettings settings = StoppedClock(now);
     settings.burst = 3;
     settings.perSecond = 2;
     settings.abuseLimit = 3;
@@ -536,8 +542,7 @@ QByteArray ClientFrame(const QByteArray& text) {
 // down. The clock moves in two steps, so the player who answers is heard in between.
 void TestServerNet::silentPeerIsDropped() {
     qint64 now = 0;
-    ServerSettings settings;
-    settings.clockMs = [&now] { return now; };
+    ServerSettings settings = StoppedClock(now);
     settings.pingIntervalMs = 5;
     settings.pingTimeoutMs = 1000;
     TestServer ts(settings);

@@ -2,7 +2,7 @@
 // clients over loopback that play as people do (a deliberate mistake now and then: a penalty,
 // or a pile that refuses the card). A plain program with its own report:
 //
-//   bench_server [--tables N] [--pace human|fast] [--seconds S] [--warmup S]
+//   bench_server [--tables N] [--pace human|fast] [--seconds S] [--warmup S] [--loop epoll|qt]
 //
 // human: each table acts about once a second (the flood limit as shipped). fast: every table
 // acts as soon as the last player has the result of its previous action (the flood limit
@@ -13,6 +13,7 @@
 // own work is included. Memory and CPU are the server process's alone: resident memory per
 // table (its four connections included) over the server's memory before the first table, and
 // CPU (user and system) per action over the measured stretch.
+#include "net/EpollDispatcher.h"
 #include "net/Server.h"
 
 #include <QCoreApplication>
@@ -32,6 +33,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <queue>
 #include <random>
@@ -51,7 +53,16 @@ struct Options {
     bool fast = false;
     int seconds = 20;
     int warmup = 5;
+    bool epoll = true; // korvane-server's event dispatcher; false: Qt's own
 };
+
+// The event loop korvane-server runs (or Qt's own, to compare), for the server and the bots.
+void UseEventLoop(const Options& o) {
+    if (o.epoll)
+        QCoreApplication::setEventDispatcher(new EpollDispatcher);
+    else if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
+}
 
 void RaiseFileLimit() {
     rlimit r{};
@@ -64,6 +75,7 @@ void RaiseFileLimit() {
 int RunServer(int argc, char** argv, const Options& o, int out) {
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     RaiseFileLimit();
+    UseEventLoop(o);
     QCoreApplication app(argc, argv);
     ServerSettings s;
     s.port = 0;
@@ -250,6 +262,7 @@ private:
             }
             if (type == QLatin1String("error")) {
                 ++errors_;
+                ++errorCodes_[m["code"].toString().toStdString()];
                 if (t.sentAt >= 0 && b.seat == t.view.current) {
                     Done(t, true);
                 }
@@ -376,6 +389,8 @@ private:
                     actions_ ? serverCpu * 1e6 / static_cast<double>(actions_) : 0.0,
                     serverCpu / seconds, ownCpu / seconds, static_cast<long long>(errors_),
                     dropped_, stalled);
+        for (const auto& [code, count] : errorCodes_)
+            std::printf("  error %s: %lld\n", code.c_str(), count);
         std::fflush(stdout);
     }
 
@@ -396,6 +411,7 @@ private:
     long long actions_ = 0;
     long long refused_ = 0;
     long long errors_ = 0;
+    std::map<std::string, long long> errorCodes_;
     int dropped_ = 0;
     long baseKb_ = 0;
     long tableKb_ = 0;
@@ -421,17 +437,16 @@ int main(int argc, char** argv) {
             o.seconds = std::stoi(value);
         else if (key == "--warmup")
             o.warmup = std::stoi(value);
+        else if (key == "--loop")
+            o.epoll = value != "qt";
         else {
             std::fprintf(stderr,
                          "usage: bench_server [--tables N] [--pace human|fast] [--seconds S] "
-                         "[--warmup S]\n");
+                         "[--warmup S] [--loop epoll|qt]\n");
             return 2;
         }
     }
     RaiseFileLimit();
-    // The event loop korvane-server runs, for the server and for the bots.
-    if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
-        qputenv("QT_NO_GLIB", "1");
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
         return 1;
@@ -450,6 +465,7 @@ int main(int argc, char** argv) {
 
     int rc = 0;
     {
+        UseEventLoop(o);
         QCoreApplication app(argc, argv);
         Load load(o, port, child);
         load.Run();

@@ -9,6 +9,7 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace korvane::net {
@@ -22,6 +23,8 @@ constexpr quint64 HardMessageLimit = 1024 * 1024;
 // Table codes: 12 characters of an alphabet without look-alikes, 60 bits.
 constexpr char CodeAlphabet[] = "ABCDEFGHJKLMNPQRSTUVWXYZ23456789";
 constexpr int CodeLength = 12;
+
+constexpr int PingSlices = 10;
 
 } // namespace
 
@@ -63,7 +66,9 @@ bool Server::Listen(QString* error) {
     const int one = 1;
     setsockopt(static_cast<int>(server_->socketDescriptor()), IPPROTO_TCP, TCP_NODELAY, &one,
                sizeof one);
-    pingTimer_.start(settings_.pingIntervalMs);
+    // Pings go out in tenths of the interval, each connection in its own tenth, so that thousands
+    // of connections are never pinged in one burst that holds up every table's next move.
+    pingTimer_.start(std::max(1, settings_.pingIntervalMs / PingSlices));
     Log(QStringLiteral("listening on %1://%2:%3")
             .arg(settings_.tls ? QStringLiteral("wss") : QStringLiteral("ws"),
                  settings_.address.toString())
@@ -119,6 +124,8 @@ void Server::Accept() {
         c.id = id;
         c.tokens = settings_.burst;
         c.refilled = c.lastHeard = Now();
+        c.pinged = c.lastHeard -
+                   static_cast<qint64>(id % PingSlices) * settings_.pingIntervalMs / PingSlices;
         connections_[id] = c;
         connect(socket, &QWebSocket::textMessageReceived, this,
                 [this, id](const QString& text) { Received(id, text.toUtf8()); });
@@ -290,10 +297,12 @@ void Server::Dropped(ClientId id) {
 void Server::Ping() {
     const qint64 now = Now();
     for (auto& [id, c] : connections_) {
-        if (now - c.lastHeard > settings_.pingTimeoutMs)
+        if (now - c.lastHeard > settings_.pingTimeoutMs) {
             c.socket->abort();
-        else
+        } else if (now - c.pinged >= settings_.pingIntervalMs) {
             c.socket->ping();
+            c.pinged = now;
+        }
     }
 }
 

@@ -72,6 +72,7 @@ private:
         double tokens = 0;
         qint64 refilled = 0;
         qint64 lastHeard = 0;
+        qint64 pinged = 0;
     };
 
     void Accept();

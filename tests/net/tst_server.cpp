@@ -1,6 +1,7 @@
 // The table server over real sockets on the loopback interface: what the network adds to the
 // rules (seats, turns, refusals, hidden cards, drops, TLS). Every wait is for a condition; the
 // timeouts only matter when something is broken.
+#include "net/EpollDispatcher.h"
 #include "net/Server.h"
 
 #include <QJsonArray>
@@ -576,5 +577,11 @@ void TestServerNet::silentPeerIsDropped() {
     QCOMPARE(ts.log.filter(QStringLiteral(" left by Sid")).size(), 1);
 }
 
-QTEST_GUILESS_MAIN(TestServerNet)
+// The server's own event dispatcher, as korvane-server runs it.
+int main(int argc, char* argv[]) {
+    QCoreApplication::setEventDispatcher(new EpollDispatcher);
+    QCoreApplication app(argc, argv);
+    TestServerNet test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_server.moc"

@@ -37,6 +37,17 @@ bool ReadOnly(const QFileInfo& info) {
            (!info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner));
 }
 
+// A warning that quotes file names as typed, never read as markup. A question's default is its
+// last button (No), so that Enter never replaces a file.
+int PlainWarning(QWidget* parent, const QString& title, const QString& text,
+                 QMessageBox::StandardButtons buttons) {
+    QMessageBox box(QMessageBox::Warning, title, text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (buttons & QMessageBox::No)
+        box.setDefaultButton(QMessageBox::No);
+    return box.exec();
+}
+
 } // namespace
 
 FileChooser DialogFileChooser() {
@@ -56,25 +67,19 @@ FileChooser DialogFileChooser() {
             const QString path = dialog.selectedFiles().constFirst();
             const bool exists = QFileInfo(path).isFile();
             if (r.open && !exists) {
-                QMessageBox box(QMessageBox::Warning, dialog.windowTitle(),
-                                QStringLiteral("%1\nFile not found.\nPlease verify the correct "
-                                               "file name was given.")
-                                    .arg(Shown(path)),
-                                QMessageBox::Ok, &dialog);
-                box.setTextFormat(Qt::PlainText);
-                box.exec();
+                PlainWarning(&dialog, dialog.windowTitle(),
+                             QStringLiteral("%1\nFile not found.\nPlease verify the correct file "
+                                            "name was given.")
+                                 .arg(Shown(path)),
+                             QMessageBox::Ok);
                 continue;
             }
-            if (!r.open && exists) {
-                QMessageBox box(QMessageBox::Warning, dialog.windowTitle(),
-                                QStringLiteral("%1 already exists.\nDo you want to replace it?")
-                                    .arg(Shown(QFileInfo(path).fileName())),
-                                QMessageBox::Yes | QMessageBox::No, &dialog);
-                box.setDefaultButton(QMessageBox::No);
-                box.setTextFormat(Qt::PlainText);
-                if (box.exec() != QMessageBox::Yes)
-                    continue;
-            }
+            if (!r.open && exists &&
+                PlainWarning(&dialog, dialog.windowTitle(),
+                             QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                 .arg(Shown(QFileInfo(path).fileName())),
+                             QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+                continue;
             return path;
         }
     };
@@ -82,11 +87,7 @@ FileChooser DialogFileChooser() {
 
 MessageReporter WarningBoxReporter() {
     return [](QWidget* parent, const QString& text) {
-        QMessageBox box(QMessageBox::Warning, QString::fromLatin1(AppTitle), text, QMessageBox::Ok,
-                        parent);
-        // The file names quoted are shown as typed: never read as markup.
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
+        PlainWarning(parent, QString::fromLatin1(AppTitle), text, QMessageBox::Ok);
     };
 }
 

@@ -18,6 +18,7 @@
 
 #include "engine/GameRecord.h"
 #include "engine/Pile.h"
+#include "engine/PlayerActions.h"
 #include "engine/TableDisplay.h"
 #include "engine/mdlGlobal.h"
 
@@ -51,7 +52,7 @@ struct PlaceKinds {
 };
 PlaceKinds KindsTaking(const GameInfo& game, uint8_t card);
 
-class GameRules {
+class GameRules : public PlayerActions {
 public:
     GameRules(mdlGlobal& global, TableDisplay& display);
     GameRules(const GameRules&) = delete;
@@ -67,21 +68,21 @@ public:
     // Game > New Game: the players dialog, then the deal, then play opens.
     void mnGameNew_Click();
     // A click on a closed pile. Ignored while a move is in progress.
-    void picCloseDeck_Click(int Index);
+    void picCloseDeck_Click(int Index) override;
     // The turn driver: plays every computer turn up to the next human one and shows a human the
     // tip. Entered after a drop, after a saved game is opened and whenever play opens.
     void picTurn_GotFocus();
     // A double click on a seat's name label: switch between human and computer play.
-    void lblPlayer_DblClick(int Index);
+    void lblPlayer_DblClick(int Index) override;
     // A person let go of the card in hand over pile `to` (None: over no pile that takes it).
     // The card flies there, or back where it came from; the move is made, the turn passes if it
     // must and the driver runs. Ignored while another move is in progress.
-    void HumanDrop(Pile to);
+    void HumanDrop(Pile to) override;
     // A person chose pile `to` for the card in hand without carrying it there (the keyboard).
     // The card flies to the pile either way, so the attempt is seen; a pile that takes it gets
     // it as from HumanDrop, any other sends it back and nothing changes. Ignored while another
     // move is in progress.
-    void HumanChoose(Pile to);
+    void HumanChoose(Pile to) override;
     // Replaces the game with one read from a file (already checked) and lets play go on. A file
     // with no game in progress that keeps at least three players (a game saved once it had
     // ended) offers the next game with them, their modes and their tallies.
@@ -101,11 +102,11 @@ public:
     uint64_t Epoch() const { return epoch_; }
     // True while the innermost running entry point works for a game that has been replaced:
     // a flight asked for by the rules should stop at once.
-    bool RunningMoveAbandoned() const { return activeEpoch_ != epoch_; }
-    bool MoveInProgress() const { return moveDepth_ > 0; }
+    bool RunningMoveAbandoned() const override { return activeEpoch_ != epoch_; }
+    bool MoveInProgress() const override { return moveDepth_ > 0; }
     // A person may act now, with the mouse or the keys: a game is being played, no move runs,
     // and the seat to act is a person's.
-    bool PersonMayAct() const;
+    bool PersonMayAct() const override;
 
     // The record as a save made now should hold: the game between moves. During a penalty, the
     // game once the running move is complete (every penalty card handed over, and a move that

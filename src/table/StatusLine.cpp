@@ -12,8 +12,8 @@
 
 namespace korvane {
 
-StatusLine::StatusLine(QStatusBar& bar, const GameInfo& game)
-    : QObject(&bar), bar_(bar), game_(game), label_(new QLabel(&bar)) {
+StatusLine::StatusLine(QStatusBar& bar, const GameInfo& game, const SeatRoles& roles)
+    : QObject(&bar), bar_(bar), game_(game), roles_(roles), label_(new QLabel(&bar)) {
     label_->setObjectName(QStringLiteral("lblStatus"));
     label_->setTextFormat(Qt::PlainText);
     label_->setWordWrap(true);
@@ -69,7 +69,9 @@ void StatusLine::Refresh() {
     // A seat handed over to the computer has nobody left to read its explanation.
     if (note_ && paint::SeatExists(game_, note_->seat) && game_.Player[note_->seat].Computer)
         note_.reset();
-    std::string text = status::TurnLine(game_, lastResult_, input_);
+    std::string text = status::TurnLine(game_, lastResult_, input_, roles_);
+    if (!notice_.empty())
+        text.append("\n").append(notice_);
     // Appended piece by piece: GCC 12's optimiser takes "\n" + a temporary for an overlapping
     // copy (-Wrestrict).
     if (!refusal_.empty())
@@ -118,6 +120,11 @@ void StatusLine::SetInput(status::Input way) {
 
 void StatusLine::Refuse(const std::string& why) {
     refusal_ = why;
+    Refresh();
+}
+
+void StatusLine::Notice(const std::string& text) {
+    notice_ = text;
     Refresh();
 }
 

@@ -22,7 +22,7 @@ class StatusLine : public QObject {
 public:
     // Puts the line into the window's status bar, among its children (the window destroys it
     // first, before the bar's other children).
-    StatusLine(QStatusBar& bar, const GameInfo& game);
+    StatusLine(QStatusBar& bar, const GameInfo& game, const SeatRoles& roles);
 
     QLabel* Label() const { return label_; }
     // What the line takes of the window's height while it is shown; Room(): what it takes now.
@@ -49,6 +49,9 @@ public:
     void SetInput(status::Input way);
     // Why the key just pressed could not act (empty: it did), shown until the next input.
     void Refuse(const std::string& why);
+    // What the network says (who left, the connection lost, whom the table waits for), shown
+    // under the turn until it is replaced; empty: nothing.
+    void Notice(const std::string& text);
 
 signals:
     // A sentence was said to a screen reader.
@@ -63,12 +66,14 @@ private:
 
     QStatusBar& bar_;
     const GameInfo& game_;
+    const SeatRoles& roles_;
     QLabel* label_;
     std::optional<PenaltyNote> note_;
     bool flying_ = false;
     std::string lastResult_;
     status::Input input_ = status::Input::Mouse;
     std::string refusal_;
+    std::string notice_;
 };
 
 } // namespace korvane

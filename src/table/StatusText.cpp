@@ -98,7 +98,8 @@ std::string CardName(uint8_t card) {
     return RankName(Rank(card)) + " of " + SuitName(Suit(card));
 }
 
-std::string TurnLine(const GameInfo& g, const std::string& lastResult, Input last) {
+std::string TurnLine(const GameInfo& g, const std::string& lastResult, Input last,
+                     const SeatRoles& roles) {
     if (!g.InProgress() || g.CurrentPlayer >= g.Player.size()) {
         if (!lastResult.empty())
             return "Game over: " + lastResult + " Start another with Game > New Game (F2).";
@@ -108,6 +109,9 @@ std::string TurnLine(const GameInfo& g, const std::string& lastResult, Input las
     const std::string who = p.TrimmedName() + "'s turn";
     if (p.Computer)
         return who + " (computer).";
+    if (roles.Elsewhere(g.CurrentPlayer))
+        return g.GameState == State::Penalty ? who + ": penalty cards are being handed over."
+                                             : who + " (at another computer).";
     if (g.GameState == State::Penalty)
         return who + ": penalty cards are being handed over.";
     const Ways ways{last == Input::Keys};
@@ -169,12 +173,15 @@ std::string PenaltyText(const GameInfo& g, const PenaltyNote& note, bool cardsFl
     return text;
 }
 
-std::string KeyRefusal(const GameInfo& g, Pile focused, bool moving) {
+std::string KeyRefusal(const GameInfo& g, Pile focused, bool moving, const SeatRoles& roles) {
     if (!g.InProgress() || g.CurrentPlayer >= g.Player.size() || g.GameState == State::Dealt)
         return "There is no game to play: start one with Game > New Game (F2).";
     const PlayerInfo& p = g.Player[g.CurrentPlayer];
     if (p.Computer)
         return "It is " + p.TrimmedName() + "'s turn: the computer plays it.";
+    if (roles.Elsewhere(g.CurrentPlayer))
+        return "It is " + p.TrimmedName() + "'s turn: " + p.TrimmedName() +
+               " plays at another computer.";
     if (g.GameState == State::Penalty)
         return "Wait until the penalty cards have been handed over.";
     if (moving)

@@ -6,6 +6,7 @@
 #include "engine/GameRecord.h"
 #include "engine/Pile.h"
 #include "engine/TableDisplay.h"
+#include "table/SeatRoles.h"
 
 #include <cstdint>
 #include <string>
@@ -25,7 +26,8 @@ enum class Input : uint8_t { Mouse, Keys };
 // game just over, if any, shown until the next game is on the table. Where the card in hand may
 // go is named only as far as the tips show it (ShowTip), and then only the kinds of place that
 // take it now.
-std::string TurnLine(const GameInfo& g, const std::string& lastResult, Input last = Input::Mouse);
+std::string TurnLine(const GameInfo& g, const std::string& lastResult, Input last = Input::Mouse,
+                     const SeatRoles& roles = {});
 
 // What a person did, what he could have played and where, and how many cards he is given: "are
 // being handed over" while they fly, "were handed over" once they have arrived.
@@ -34,7 +36,7 @@ std::string PenaltyText(const GameInfo& g, const PenaltyNote& note, bool cardsFl
 // Why Enter or Space on pile `focused` does nothing now; empty when the key acts (a pile that
 // does not take the card in hand is an action: the card flies there and back). `moving`: a
 // flight, tip or drag is under way.
-std::string KeyRefusal(const GameInfo& g, Pile focused, bool moving);
+std::string KeyRefusal(const GameInfo& g, Pile focused, bool moving, const SeatRoles& roles = {});
 
 // The seat labels' tooltip.
 std::string LabelTip();

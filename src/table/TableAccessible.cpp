@@ -80,12 +80,17 @@ std::string PileValue(const GameInfo& g, Pile pile, uint8_t seen) {
     return pile.IsSuit() ? "up to " + status::RankName(Rank(seen)) : status::CardName(seen);
 }
 
-std::string SeatSummary(const GameInfo& g, uint8_t seat) {
+std::string SeatSummary(const GameInfo& g, uint8_t seat, const SeatRoles& roles) {
     if (seat >= g.Player.size())
         return {};
+    if (roles.Waiting(seat))
+        return "Waiting for a player";
     const PlayerInfo& p = g.Player[seat];
-    return p.TrimmedName() + (p.Computer ? ", computer, " : ", person, ") +
-           Count(p.CardsHeld(), "card", "cards") + ", " +
+    const char* who = p.Computer              ? ", computer, "
+                      : roles.Elsewhere(seat) ? ", person at another computer, "
+                      : roles.Own(seat)       ? ", person, your seat, "
+                                              : ", person, ";
+    return p.TrimmedName() + who + Count(p.CardsHeld(), "card", "cards") + ", " +
            (p.Lost == 0 ? std::string("no games lost") : Count(p.Lost, "game lost", "games lost"));
 }
 
@@ -103,14 +108,14 @@ std::string FlightSentence(const GameInfo& g, uint8_t card, Pile to) {
 }
 
 void DescribeTable(const TableSurface& table, const GameInfo& g, int seats,
-                   const std::function<uint8_t(Pile)>& seen) {
+                   const std::function<uint8_t(Pile)>& seen, const SeatRoles& roles) {
     for (const Pile pile : table.PilesInOrder(seats)) {
         PictureBox* pic = table.PileWidget(pile);
         pic->setAccessibleName(QString::fromLatin1(PileName(g, pile)));
         pic->SetAccessibleValue(QString::fromLatin1(PileValue(g, pile, seen(pile))));
     }
     for (uint8_t i = 0; i < seats; ++i) {
-        const QString seat = QString::fromLatin1(SeatSummary(g, i));
+        const QString seat = QString::fromLatin1(SeatSummary(g, i, roles));
         table.Seat(i)->setAccessibleName(seat);
         table.Seat(i)->Label()->setAccessibleName(seat);
     }

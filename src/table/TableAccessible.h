@@ -5,6 +5,7 @@
 
 #include "engine/GameRecord.h"
 #include "engine/Pile.h"
+#include "table/SeatRoles.h"
 
 #include <cstdint>
 #include <functional>
@@ -22,7 +23,7 @@ std::string PileName(const GameInfo& g, Pile pile);
 // on the pile's top, which is all the value tells of an open or suit pile.
 std::string PileValue(const GameInfo& g, Pile pile, uint8_t seen);
 // "Bob, computer, 12 cards, 1 game lost".
-std::string SeatSummary(const GameInfo& g, uint8_t seat);
+std::string SeatSummary(const GameInfo& g, uint8_t seat, const SeatRoles& roles = {});
 // The card in hand flying to a pile, said as it starts: "Bob plays the 7 of hearts onto Ann's
 // open pile.", "Ann hands a penalty card to Bob.", "The 7 of hearts goes back."
 std::string FlightSentence(const GameInfo& g, uint8_t card, Pile to);
@@ -30,7 +31,7 @@ std::string FlightSentence(const GameInfo& g, uint8_t card, Pile to);
 // Names and values of every pile and seat of the first `seats` seats shown on `table`. `seen`:
 // the drawing code seen on a pile's top.
 void DescribeTable(const TableSurface& table, const GameInfo& g, int seats,
-                   const std::function<uint8_t(Pile)>& seen);
+                   const std::function<uint8_t(Pile)>& seen, const SeatRoles& roles = {});
 
 // Gives every card picture its value (PictureBox::AccessibleValue) through Qt's accessibility.
 // Safe to call more than once.

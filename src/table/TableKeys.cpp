@@ -42,13 +42,16 @@ protected:
 
 } // namespace
 
-TableKeys::TableKeys(KeyTable& table, const GameInfo& game, QWidget& surface)
-    : QObject(&surface), table_(table), game_(game), frame_(new FocusFrame(&surface)) {}
+TableKeys::TableKeys(KeyTable& table, const GameInfo& game, const SeatRoles& roles,
+                     QWidget& surface)
+    : QObject(&surface), table_(table), game_(game), roles_(roles),
+      frame_(new FocusFrame(&surface)) {}
 
 Pile TableKeys::Home() const {
     const GameInfo& G = game_;
     // A computer's card is not the user's to go back to.
-    if (!G.InProgress() || G.CurrentPlayer >= G.Player.size() || G.Player[G.CurrentPlayer].Computer)
+    if (!G.InProgress() || G.CurrentPlayer >= G.Player.size() ||
+        G.Player[G.CurrentPlayer].Computer || roles_.Elsewhere(G.CurrentPlayer))
         return Pile::None();
     // The open pile's card when it can be played; else the closed pile, where the turn goes on.
     const Pile hand = HandPile(G);
@@ -136,7 +139,7 @@ void TableKeys::TurnShown() {
     if (seat == turnSeat_)
         return;
     turnSeat_ = seat;
-    if (G.Player[G.CurrentPlayer].Computer)
+    if (G.Player[G.CurrentPlayer].Computer || roles_.Elsewhere(seat))
         return;
     // The frame marks where the person's turn starts, so that his first key acts there; a
     // mouse player is spared it.

@@ -4,6 +4,7 @@
 
 #include "engine/GameRecord.h"
 #include "engine/Pile.h"
+#include "table/SeatRoles.h"
 
 #include <QObject>
 #include <QRect>
@@ -36,7 +37,7 @@ class TableKeys : public QObject {
     Q_OBJECT
 public:
     // The frame is drawn on surface, over the piles.
-    TableKeys(KeyTable& table, const GameInfo& game, QWidget& surface);
+    TableKeys(KeyTable& table, const GameInfo& game, const SeatRoles& roles, QWidget& surface);
 
     Pile Focused() const { return focused_; }
     QWidget* Frame() const { return frame_; }
@@ -73,6 +74,7 @@ private:
 
     KeyTable& table_;
     const GameInfo& game_;
+    const SeatRoles& roles_;
     QWidget* frame_;
     Pile focused_;
     int turnSeat_ = -1;

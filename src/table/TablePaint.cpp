@@ -39,12 +39,18 @@ Look SuitLook(const GameInfo& g, uint8_t I, bool Inverse) {
     return {d.Empty() ? DrawCode::EmptyPlace : d.Top(), Inverse};
 }
 
-LabelLook PlayerLabel(const GameInfo& g, uint8_t I) {
+LabelLook PlayerLabel(const GameInfo& g, uint8_t I, const SeatRoles& roles) {
     const PlayerInfo& p = g.Player[I];
     LabelLook l;
     l.current = I == g.CurrentPlayer;
     l.italic = p.Computer;
-    l.text = p.TrimmedName() + " (" + std::to_string(p.CardsHeld()) + ")";
+    if (roles.Waiting(I)) {
+        l.text = "Waiting for a player";
+        return l;
+    }
+    // At a network table the seats played here are the user's: he finds his own at a glance.
+    l.text = p.TrimmedName() + (roles.Own(I) ? " (you)" : "") + " (" +
+             std::to_string(p.CardsHeld()) + ")";
     if (p.Lost > 0)
         l.text += " [" + std::to_string(p.Lost) + "]";
     return l;

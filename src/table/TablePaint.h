@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/GameRecord.h"
+#include "table/SeatRoles.h"
 
 #include <cstdint>
 #include <optional>
@@ -36,7 +37,7 @@ struct LabelLook {
     bool current = false; // red and bold
     bool italic = false;  // a computer seat
 };
-LabelLook PlayerLabel(const GameInfo& g, uint8_t I);
+LabelLook PlayerLabel(const GameInfo& g, uint8_t I, const SeatRoles& roles = {});
 
 // The window's title, with the open saved game's title when there is one.
 std::string Caption(const std::string& FileTitle);

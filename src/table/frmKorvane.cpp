@@ -74,8 +74,8 @@ void frmKorvane::Form_Load() {
             picCloseDeck_Click(i);
         });
         connect(table_->Seat(i), &SeatPanel::labelDoubleClicked, this, [this, i] {
-            if (rules_)
-                rules_->lblPlayer_DblClick(i);
+            if (PlayerActions* a = Actions())
+                a->lblPlayer_DblClick(i);
         });
     }
     hand_->mayTake = [this] { return MayAct(); };
@@ -89,13 +89,13 @@ void frmKorvane::Form_Load() {
     });
     connect(hand_, &CardInHand::dropped, this, [this] {
         ExplanationSeen(g_.Game.CurrentPlayer);
-        if (rules_)
-            rules_->HumanDrop(OverLap());
+        if (PlayerActions* a = Actions())
+            a->HumanDrop(OverLap());
     });
     table_->installEventFilter(this);
     // The table takes the keys, Tab included, so that a game can be played without a mouse.
     table_->setFocusPolicy(Qt::StrongFocus);
-    keys_ = new TableKeys(*this, g_.Game, *table_);
+    keys_ = new TableKeys(*this, g_.Game, roles_, *table_);
     connect(keys_, &TableKeys::moved, this, &frmKorvane::FocusMoved);
     connect(keys_, &TableKeys::wayChanged, this, [this] {
         status_->SetInput(keys_->KeysLastUsed() ? status::Input::Keys : status::Input::Mouse);
@@ -118,7 +118,7 @@ void frmKorvane::Form_Load() {
 
     menu_ = new TableMenu(*this, g_, cards_);
     // Below the table, outside its client area.
-    status_ = std::make_unique<StatusLine>(*statusBar(), g_.Game);
+    status_ = std::make_unique<StatusLine>(*statusBar(), g_.Game, roles_);
     picDrag_->setAccessibleName(QString::fromLatin1(access::PileName(g_.Game, Pile::None())));
     SetCaption(false);
 
@@ -351,7 +351,7 @@ void frmKorvane::PaintOpenDeck(uint8_t I, bool Inverse) {
 void frmKorvane::PrintLabel(uint8_t I) {
     if (!SeatShown(I))
         return;
-    const paint::LabelLook look = paint::PlayerLabel(g_.Game, I);
+    const paint::LabelLook look = paint::PlayerLabel(g_.Game, I, roles_);
     table_->Seat(I)->ShowLabel(QString::fromLatin1(look.text), look.current, look.italic);
     UpdateStatus();
 }
@@ -454,13 +454,16 @@ void frmKorvane::UpdateStatus() {
 
 void frmKorvane::DescribeTable() {
     // The card in hand is seen on the pile it was taken from, wherever it is carried.
-    access::DescribeTable(*table_, g_.Game, SeatsShown(), [this](Pile p) {
-        return hand_->Shown() && hand_->From() == p ? hand_->Code() : DrawnCode(PileWidget(p));
-    });
+    access::DescribeTable(
+        *table_, g_.Game, SeatsShown(),
+        [this](Pile p) {
+            return hand_->Shown() && hand_->From() == p ? hand_->Code() : DrawnCode(PileWidget(p));
+        },
+        roles_);
 }
 
 void frmKorvane::ExplanationSeen(int seat) {
-    status_->Seen(seat, rules_ && rules_->MoveInProgress());
+    status_->Seen(seat, Actions() && Actions()->MoveInProgress());
     DescribeTable();
 }
 
@@ -470,8 +473,8 @@ bool frmKorvane::FlyDragPic(QPointF from, QPointF to) {
     // Every flight runs for a move of the rules: it stops the moment that move's game is
     // replaced.
     AbortCheck abort;
-    if (rules_)
-        abort = [this] { return rules_->RunningMoveAbandoned(); };
+    if (PlayerActions* a = Actions())
+        abort = [a] { return a->RunningMoveAbandoned(); };
     const RandomSource random = [this](int32_t lo, int32_t hi) { return g_.RandomInt(lo, hi); };
     MoveDragPic(*picDrag_, static_cast<float>(from.x()), static_cast<float>(from.y()),
                 static_cast<float>(to.x()), static_cast<float>(to.y()), g_.Game, table_->size(),
@@ -497,7 +500,7 @@ void frmKorvane::GiveTip() {
             return;
         Highlight(t, true);
         const bool held = Pause(
-            TipHoldMs, [this] { return rules_ && rules_->RunningMoveAbandoned(); },
+            TipHoldMs, [this] { return Actions() && Actions()->RunningMoveAbandoned(); },
             TickSource(flightClock_));
         // A replacing game has repainted its piles; only a drag of its own may mark one now.
         if (!hand_->Dragging() && HighlightedPile() == t)
@@ -555,11 +558,33 @@ void frmKorvane::SetRules(GameRules* rules) {
     menu_->SetRules(rules);
 }
 
+PlayerActions* frmKorvane::Actions() const {
+    if (remote_)
+        return remote_;
+    return rules_;
+}
+
+void frmKorvane::SetRemote(PlayerActions* remote) {
+    remote_ = remote;
+}
+
+void frmKorvane::SetRoles(const SeatRoles& roles) {
+    roles_ = roles;
+    for (int i = 0; i < SeatsShown(); ++i)
+        PrintLabel(static_cast<uint8_t>(i));
+    UpdateStatus();
+}
+
+void frmKorvane::Notice(const QString& text) {
+    status_->Notice(text.toLatin1().toStdString());
+    DescribeTable();
+}
+
 void frmKorvane::picCloseDeck_Click(int Index) {
     if (Index == g_.Game.CurrentPlayer)
         ExplanationSeen(Index);
-    if (rules_)
-        rules_->picCloseDeck_Click(Index);
+    if (PlayerActions* a = Actions())
+        a->picCloseDeck_Click(Index);
 }
 
 void frmKorvane::closeEvent(QCloseEvent* event) {
@@ -594,7 +619,7 @@ bool frmKorvane::eventFilter(QObject* watched, QEvent* event) {
 
 bool frmKorvane::MayAct() const {
     // One move at a time: a flight, a tip or a computer turn still running keeps the card.
-    return rules_ && rules_->PersonMayAct() && !hand_->Dragging();
+    return Actions() && Actions()->PersonMayAct() && !hand_->Dragging();
 }
 
 void frmKorvane::MouseUsed() {
@@ -603,8 +628,8 @@ void frmKorvane::MouseUsed() {
 }
 
 bool frmKorvane::KeyMayAct(Pile pile) {
-    const bool moving = !rules_ || rules_->MoveInProgress() || hand_->Dragging();
-    status_->Refuse(status::KeyRefusal(g_.Game, pile, moving));
+    const bool moving = !Actions() || Actions()->MoveInProgress() || hand_->Dragging();
+    status_->Refuse(status::KeyRefusal(g_.Game, pile, moving, roles_));
     return MayAct();
 }
 
@@ -617,7 +642,7 @@ void frmKorvane::KeyDrop(Pile to) {
     if (!KeyMayAct(to))
         return;
     ExplanationSeen(g_.Game.CurrentPlayer);
-    rules_->HumanChoose(to);
+    Actions()->HumanChoose(to);
 }
 
 Pile frmKorvane::OverLap() const {

@@ -5,6 +5,7 @@
 #include "engine/TableDisplay.h"
 #include "movement/Pause.h"
 #include "table/CardInHand.h"
+#include "table/SeatRoles.h"
 #include "table/TableKeys.h"
 #include "table/TableLayout.h"
 #include "table/TablePanels.h"
@@ -28,6 +29,7 @@ namespace korvane {
 
 class CardLibrary;
 class GameRules;
+class PlayerActions;
 class PictureBox;
 class StatusLine;
 class TableMenu;
@@ -47,6 +49,16 @@ public:
     // The rules are built over this window, so they are handed in afterwards.
     void SetRules(GameRules* rules);
     GameRules* Rules() const { return rules_; }
+    // A table played over the network takes the person's actions instead of the rules while it
+    // lasts (nullptr: the rules again).
+    void SetRemote(PlayerActions* remote);
+    // Where the person's actions go now.
+    PlayerActions* Actions() const;
+    // Who plays each seat at a network table; a local table has the default.
+    void SetRoles(const SeatRoles& roles);
+    const SeatRoles& Roles() const { return roles_; }
+    // A line from the network under the turn (empty: none).
+    void Notice(const QString& text);
     static QColor TableColour();
 
     // ---- TableDisplay ----
@@ -207,6 +219,8 @@ private:
     mdlGlobal& g_;
     CardLibrary& cards_;
     GameRules* rules_ = nullptr;
+    PlayerActions* remote_ = nullptr;
+    SeatRoles roles_;
     TableMenu* menu_ = nullptr;
 
     TableSurface* table_ = nullptr;

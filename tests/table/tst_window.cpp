@@ -415,7 +415,8 @@ private slots:
     void statusLineGrowsRatherThanCutsOff() {
         QStatusBar bar;
         const GameInfo game = test::MidGame(3);
-        StatusLine line(bar, game);
+        const SeatRoles roles;
+        StatusLine line(bar, game, roles);
         bar.resize(300, 40);
         bar.show();
         QVERIFY(QTest::qWaitForWindowExposed(&bar));

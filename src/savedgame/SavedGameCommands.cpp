@@ -242,7 +242,8 @@ bool SavedGameCommands::SaveRecord() {
         return false;
     };
 
-    const GameInfo record = rules_.SaveableRecord();
+    std::optional<GameInfo> served = recordSource_ ? recordSource_() : std::nullopt;
+    const GameInfo record = served ? *served : rules_.SaveableRecord();
     // A file the program could not open again is worse than no file.
     if (const std::string why = CheckGame(record); !why.empty())
         return fail(QStringLiteral("The game on the table is not consistent (%1).")

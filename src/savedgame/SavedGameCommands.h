@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class QWidget;
@@ -74,6 +75,11 @@ public:
     void OpenFile(const QString& path);
     void mnGameSave_Click();
     void mnGameSaveAs_Click();
+    // Where a save takes its record when the rules' is not the game played (a network table
+    // hosted here); nullopt: the rules'.
+    void SetRecordSource(std::function<std::optional<GameInfo>()> source) {
+        recordSource_ = std::move(source);
+    }
 
 private:
     std::string GetFilename(bool OpnSv);
@@ -92,6 +98,7 @@ private:
     FileChooser choose_;
     MessageReporter report_;
     DialogFolder folder_;
+    std::function<std::optional<GameInfo>()> recordSource_;
 };
 
 } // namespace korvane

@@ -70,14 +70,19 @@ void StatusLine::Refresh() {
     if (note_ && paint::SeatExists(game_, note_->seat) && game_.Player[note_->seat].Computer)
         note_.reset();
     std::string text = status::TurnLine(game_, lastResult_, input_, roles_);
-    if (!notice_.empty())
-        text.append("\n").append(notice_);
     // Appended piece by piece: GCC 12's optimiser takes "\n" + a temporary for an overlapping
     // copy (-Wrestrict).
+    const auto line = [&text](const std::string& more) {
+        if (!text.empty())
+            text.append("\n");
+        text.append(more);
+    };
+    if (!notice_.empty())
+        line(notice_);
     if (!refusal_.empty())
-        text.append("\n").append(refusal_);
+        line(refusal_);
     if (note_)
-        text.append("\n").append(status::PenaltyText(game_, *note_, flying_));
+        line(status::PenaltyText(game_, *note_, flying_));
     const QString shown = QString::fromLatin1(text);
     if (shown != label_->text()) {
         label_->setText(shown);

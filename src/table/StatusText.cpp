@@ -101,6 +101,9 @@ std::string CardName(uint8_t card) {
 std::string TurnLine(const GameInfo& g, const std::string& lastResult, Input last,
                      const SeatRoles& roles) {
     if (!g.InProgress() || g.CurrentPlayer >= g.Player.size()) {
+        // At a network table the next game is the host's to deal: the network's notice says so.
+        if (roles.network)
+            return lastResult.empty() ? std::string() : "Game over: " + lastResult;
         if (!lastResult.empty())
             return "Game over: " + lastResult + " Start another with Game > New Game (F2).";
         return "No game on the table. Start one with Game > New Game (F2).";

@@ -6,7 +6,7 @@
 #include "engine/GameRecord.h"
 #include "engine/Pile.h"
 #include "engine/TableDisplay.h"
-#include "table/SeatRoles.h"
+#include "engine/SeatRoles.h"
 
 #include <cstdint>
 #include <string>

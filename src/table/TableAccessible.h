@@ -5,7 +5,7 @@
 
 #include "engine/GameRecord.h"
 #include "engine/Pile.h"
-#include "table/SeatRoles.h"
+#include "engine/SeatRoles.h"
 
 #include <cstdint>
 #include <functional>

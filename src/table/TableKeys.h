@@ -4,7 +4,7 @@
 
 #include "engine/GameRecord.h"
 #include "engine/Pile.h"
-#include "table/SeatRoles.h"
+#include "engine/SeatRoles.h"
 
 #include <QObject>
 #include <QRect>

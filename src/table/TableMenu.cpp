@@ -7,6 +7,7 @@
 #include "engine/GameRules.h"
 #include "engine/mdlGlobal.h"
 #include "savedgame/SavedGameCommands.h"
+#include "table/NetworkPlay.h"
 #include "table/frmKorvane.h"
 
 #include <QEvent>
@@ -42,10 +43,14 @@ void TableMenu::BuildGameMenu() {
     mnGameNew = Item(game, "mnGameNew", tr("&New Game"), QKeySequence(Qt::Key_F2));
     QAction* mnGameOpen = Item(game, "mnGameOpen", tr("&Open Game..."), QKeySequence(Qt::Key_F3));
     game->addSeparator();
-    QAction* mnGameSave =
-        Item(game, "mnGameSave", tr("&Save Game"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    QAction* mnGameSaveAs =
+    mnGameHost = Item(game, "mnGameHost", tr("&Host Network Table..."), QKeySequence());
+    mnGameJoin = Item(game, "mnGameJoin", tr("&Join Network Table..."), QKeySequence());
+    game->addSeparator();
+    mnGameSave = Item(game, "mnGameSave", tr("&Save Game"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnGameSaveAs =
         Item(game, "mnGameSaveAs", tr("Save Game &AS..."), QKeySequence(Qt::CTRL | Qt::Key_A));
+    // A disabled save tells why.
+    game->setToolTipsVisible(true);
     game->addSeparator();
     mnGameDeck = Item(game, "mnGameDeck", tr("&Deck..."), QKeySequence(Qt::Key_F8));
     QAction* mnGameOption = Item(game, "mnGameOption", tr("&Option..."), QKeySequence(Qt::Key_F9));
@@ -54,9 +59,12 @@ void TableMenu::BuildGameMenu() {
 
     connect(mnGameNew, &QAction::triggered, this, [this] { mnGameNew_Click(); });
     connect(mnGameOpen, &QAction::triggered, this, [this] {
-        if (files_)
+        if (files_ && w_.Network().MayReplace(tr("Open a saved game")))
             files_->mnGameOpen_Click();
     });
+    connect(mnGameHost, &QAction::triggered, &w_.Network(), &NetworkPlay::HostCommand);
+    connect(mnGameJoin, &QAction::triggered, &w_.Network(), &NetworkPlay::JoinCommand);
+    connect(&w_.Network(), &NetworkPlay::changed, this, &TableMenu::ShowSaveReach);
     connect(mnGameSave, &QAction::triggered, this, [this] {
         if (files_)
             files_->mnGameSave_Click();
@@ -127,8 +135,11 @@ bool TableMenu::eventFilter(QObject* watched, QEvent* event) {
 void TableMenu::SetRules(GameRules* rules) {
     rules_ = rules;
     files_.reset();
-    if (rules_)
+    if (rules_) {
         files_ = std::make_unique<SavedGameCommands>(&w_, *rules_, w_);
+        // The host of a network table saves the game its table serves.
+        files_->SetRecordSource([this] { return w_.Network().SaveableRecord(); });
+    }
 }
 
 void TableMenu::OpenFile(const QString& path) {
@@ -136,8 +147,16 @@ void TableMenu::OpenFile(const QString& path) {
         files_->OpenFile(path);
 }
 
+void TableMenu::ShowSaveReach() {
+    const QString why = w_.Network().SaveRefusal();
+    for (QAction* a : {mnGameSave, mnGameSaveAs}) {
+        a->setEnabled(why.isEmpty());
+        a->setToolTip(why);
+    }
+}
+
 void TableMenu::mnGameNew_Click() {
-    if (rules_)
+    if (rules_ && w_.Network().MayReplace(tr("Start a new game")))
         rules_->mnGameNew_Click();
 }
 

@@ -37,6 +37,10 @@ public:
     QAction* mnGameNew = nullptr;
     QAction* mnGameDeck = nullptr;
     QAction* mnGameExit = nullptr;
+    QAction* mnGameHost = nullptr;
+    QAction* mnGameJoin = nullptr;
+    QAction* mnGameSave = nullptr;
+    QAction* mnGameSaveAs = nullptr;
 
     QAction* mnViewZoomIn = nullptr;
     QAction* mnViewZoomOut = nullptr;
@@ -52,6 +56,8 @@ private:
     void BuildHelpMenu();
     void mnGameNew_Click();
     void mnGameDeck_Click();
+    // Save and Save As act only where the network play allows, and say why not.
+    void ShowSaveReach();
 
     frmKorvane& w_;
     mdlGlobal& g_;

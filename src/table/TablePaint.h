@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine/GameRecord.h"
-#include "table/SeatRoles.h"
+#include "engine/SeatRoles.h"
 
 #include <cstdint>
 #include <optional>

@@ -9,6 +9,7 @@
 #include "movement/DragFlight.h"
 #include "movement/DropTarget.h"
 #include "table/CardInHand.h"
+#include "table/NetworkPlay.h"
 #include "table/StatusLine.h"
 #include "table/StatusText.h"
 #include "table/TableAccessible.h"
@@ -116,6 +117,7 @@ void frmKorvane::Form_Load() {
     });
     table_->setFocus();
 
+    network_ = new NetworkPlay(*this, g_);
     menu_ = new TableMenu(*this, g_, cards_);
     // Below the table, outside its client area.
     status_ = std::make_unique<StatusLine>(*statusBar(), g_.Game, roles_);
@@ -554,7 +556,10 @@ void frmKorvane::OpenFile(const QString& path) {
 }
 
 void frmKorvane::SetRules(GameRules* rules) {
+    if (!rules)
+        network_->Stop({});
     rules_ = rules;
+    network_->SetRules(rules);
     menu_->SetRules(rules);
 }
 
@@ -575,6 +580,11 @@ void frmKorvane::SetRoles(const SeatRoles& roles) {
     UpdateStatus();
 }
 
+void frmKorvane::ShowGameOver(const std::string& message) {
+    status_->GameOver(message);
+    DescribeTable();
+}
+
 void frmKorvane::Notice(const QString& text) {
     status_->Notice(text.toLatin1().toStdString());
     DescribeTable();
@@ -588,6 +598,10 @@ void frmKorvane::picCloseDeck_Click(int Index) {
 }
 
 void frmKorvane::closeEvent(QCloseEvent* event) {
+    if (!unloaded_ && !network_->MayReplace(tr("Close the window"))) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }

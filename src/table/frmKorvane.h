@@ -5,7 +5,7 @@
 #include "engine/TableDisplay.h"
 #include "movement/Pause.h"
 #include "table/CardInHand.h"
-#include "table/SeatRoles.h"
+#include "engine/SeatRoles.h"
 #include "table/TableKeys.h"
 #include "table/TableLayout.h"
 #include "table/TablePanels.h"
@@ -29,6 +29,7 @@ namespace korvane {
 
 class CardLibrary;
 class GameRules;
+class NetworkPlay;
 class PlayerActions;
 class PictureBox;
 class StatusLine;
@@ -59,6 +60,10 @@ public:
     const SeatRoles& Roles() const { return roles_; }
     // A line from the network under the turn (empty: none).
     void Notice(const QString& text);
+    // How a game ended, on the status line, without the question of another.
+    void ShowGameOver(const std::string& message);
+    // Hosting and joining tables over the network.
+    NetworkPlay& Network() const { return *network_; }
     static QColor TableColour();
 
     // ---- TableDisplay ----
@@ -222,6 +227,7 @@ private:
     PlayerActions* remote_ = nullptr;
     SeatRoles roles_;
     TableMenu* menu_ = nullptr;
+    NetworkPlay* network_ = nullptr;
 
     TableSurface* table_ = nullptr;
     CardInHand* hand_ = nullptr;

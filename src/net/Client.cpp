@@ -1,0 +1,72 @@
+#include "net/Client.h"
+
+#include "net/Protocol.h"
+
+#include <QJsonDocument>
+#include <QWebSocket>
+
+namespace korvane::net {
+
+Client::Client(QObject* parent) : QObject(parent) {}
+
+Client::~Client() {
+    Close();
+}
+
+void Client::Open(const QUrl& server, const QJsonObject& first) {
+    Close();
+    first_ = first;
+    socket_ = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
+    socket_->setMaxAllowedIncomingMessageSize(16 * 1024 * 1024);
+    connect(socket_, &QWebSocket::connected, this, &Client::Connected);
+    connect(socket_, &QWebSocket::textMessageReceived, this, &Client::Text);
+    connect(socket_, &QWebSocket::disconnected, this, &Client::Closed);
+    // A connection refused or a name not found never connects, so it never disconnects either.
+    connect(socket_, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this, [this](QAbstractSocket::SocketError) {
+        if (socket_ && socket_->state() != QAbstractSocket::ConnectedState)
+            Closed();
+    });
+    socket_->open(server);
+}
+
+void Client::Close() {
+    greeted_ = false;
+    if (!socket_)
+        return;
+    // Whoever closes on purpose has nothing to be told.
+    QWebSocket* s = socket_;
+    socket_ = nullptr;
+    s->disconnect(this);
+    s->abort();
+    s->deleteLater();
+}
+
+void Client::Send(const QJsonObject& message) {
+    if (socket_ && greeted_)
+        socket_->sendTextMessage(QString::fromUtf8(Encode(message)));
+}
+
+void Client::Connected() {
+    socket_->sendTextMessage(
+        QString::fromUtf8(Encode({{"type", "hello"}, {"version", ProtocolVersion}})));
+}
+
+void Client::Text(const QString& text) {
+    const QJsonObject m = QJsonDocument::fromJson(text.toUtf8()).object();
+    if (!greeted_ && m.value("type").toString() == QLatin1String("hello")) {
+        greeted_ = true;
+        socket_->sendTextMessage(QString::fromUtf8(Encode(first_)));
+        return;
+    }
+    emit received(m);
+}
+
+void Client::Closed() {
+    if (!socket_)
+        return;
+    const QString why = socket_->errorString();
+    Close();
+    emit lost(why);
+}
+
+} // namespace korvane::net

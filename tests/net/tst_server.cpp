@@ -256,6 +256,7 @@ private slots:
     void droppedSeatIsPlayedAndGivenBack();
     void oneConnectionPlaysSeveralSeats();
     void saveKeepsAwayPeopleAtTheirSeats();
+    void closingTellsSeatedPeople();
     void servesTls();
     void floodIsRefusedThenCutOff();
     void silentPeerIsDropped();
@@ -556,6 +557,17 @@ void TestServerNet::saveKeepsAwayPeopleAtTheirSeats() {
         lost += saved.Player[i].Lost;
     }
     QCOMPARE(lost, 1);
+}
+
+void TestServerNet::closingTellsSeatedPeople() {
+    TestServer ts;
+    Client seated, greeted;
+    QVERIFY(seated.Connect(ts.server->Port()) && greeted.Connect(ts.server->Port()));
+    QCOMPARE(seated.Ask(CreateMessage("Ann"))["type"], "welcome");
+    ts.server.reset();
+    QVERIFY(WaitUntil([&] { return seated.ws.state() == QAbstractSocket::UnconnectedState; }));
+    QCOMPARE(seated.got.back()["type"], "table_ended");
+    QCOMPARE(greeted.got.size(), std::size_t(1));
 }
 
 void TestServerNet::servesTls() {

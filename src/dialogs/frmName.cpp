@@ -37,8 +37,13 @@ QString frmName::DefaultName(int row) {
     return QString::fromLatin1(names.at(static_cast<std::size_t>(row)));
 }
 
-frmName::frmName(mdlGlobal& g, GameInfo& game, QWidget* owner)
-    : QDialog(owner), g_(g), game_(game) {
+frmName::frmName(mdlGlobal& g, GameInfo& game, QWidget* owner) : frmName(g, game, nullptr, owner) {}
+
+frmName::frmName(mdlGlobal& g, GameInfo& game, std::vector<bool>& remote, QWidget* owner)
+    : frmName(g, game, &remote, owner) {}
+
+frmName::frmName(mdlGlobal& g, GameInfo& game, std::vector<bool>* remote, QWidget* owner)
+    : QDialog(owner), g_(g), game_(game), remote_(remote) {
     setWindowTitle(QStringLiteral("Names"));
     setModal(true);
     ApplyWindowFont(this);
@@ -74,12 +79,34 @@ frmName::frmName(mdlGlobal& g, GameInfo& game, QWidget* owner)
             w->setSizePolicy(sp);
         }
         SelectAllOnFocus(txt); // typing replaces the name
-        const int col = (i / 4) * 2;
+        const int col = (i / 4) * (remote_ ? 3 : 2);
         grid->addWidget(chk, i % 4, col);
         grid->addWidget(txt, i % 4, col + 1);
         chkName_[static_cast<std::size_t>(i)] = chk;
         txtName_[static_cast<std::size_t>(i)] = txt;
         connect(chk, &QCheckBox::clicked, this, [this, i] { chkName_Click(i); });
+        if (remote_) {
+            auto* where = new QComboBox(fraName_);
+            where->setFont(WindowFont());
+            where->addItem(QStringLiteral("At this computer"));
+            where->addItem(QStringLiteral("Remote"));
+            where->setAccessibleName(QStringLiteral("Where player %1 plays").arg(i + 1));
+            QSizePolicy sp = where->sizePolicy();
+            sp.setRetainSizeWhenHidden(true);
+            where->setSizePolicy(sp);
+            const std::size_t at = static_cast<std::size_t>(i);
+            where->setCurrentIndex(at < remote_->size() && (*remote_)[at] ? 1 : 0);
+            grid->addWidget(where, i % 4, col + 2);
+            cmbWhere_[at] = where;
+            connect(where, &QComboBox::activated, this, [this, i] { cmbWhere_Click(i); });
+        }
+    }
+    if (remote_) {
+        lblHostOnly_ = new QLabel(this);
+        lblHostOnly_->setFont(WindowFont());
+        lblHostOnly_->setTextFormat(Qt::PlainText);
+        lblHostOnly_->setWordWrap(true);
+        lblHostOnly_->hide();
     }
 
     cmdOK_ = MakeButton(QStringLiteral("OK"), this);
@@ -101,6 +128,8 @@ frmName::frmName(mdlGlobal& g, GameInfo& game, QWidget* owner)
     outer->setSpacing(S);
     outer->addLayout(top);
     outer->addWidget(fraName_);
+    if (lblHostOnly_)
+        outer->addWidget(lblHostOnly_);
     outer->addLayout(buttons);
 
     // activated is the user's choice only (and also a choice of the same item again).
@@ -112,6 +141,10 @@ frmName::frmName(mdlGlobal& g, GameInfo& game, QWidget* owner)
 
 bool frmName::Run(QWidget* owner, mdlGlobal& g, GameInfo& game) {
     return RunModal<frmName>(owner, g, game);
+}
+
+bool frmName::RunForHost(QWidget* owner, mdlGlobal& g, GameInfo& game, std::vector<bool>& remote) {
+    return RunModal<frmName>(owner, g, game, remote);
 }
 
 void frmName::showEvent(QShowEvent* event) {
@@ -192,6 +225,7 @@ void frmName::Form_Activate() {
             txtName(i)->setText(DefaultName(i));
         }
     }
+    ShowWhere();
 }
 
 void frmName::cmbPlayer_Click() {
@@ -215,6 +249,7 @@ void frmName::cmbPlayer_Click() {
         chkName(i)->setVisible(i < n);
         txtName(i)->setVisible(i < n);
     }
+    ShowWhere();
 }
 
 void frmName::cmbManPlayer_Click() {
@@ -232,6 +267,7 @@ void frmName::cmbManPlayer_Click() {
         SetTicked(i, true);
     }
     freeHumanSlots_ = 0;
+    ShowWhere();
 }
 
 void frmName::chkName_Click(int Index) {
@@ -249,20 +285,28 @@ void frmName::chkName_Click(int Index) {
         ++freeHumanSlots_;
     }
     busy = false;
+    ShowWhere();
 }
 
 void frmName::cmdOK_Click() {
     GameInfo& game = game_;
     const int n = cmbPlayer_->currentIndex() + MinPlayers;
-    if (n != game.PlayerCount || static_cast<int>(game.Player.size()) != n) {
-        game.PlayerCount = static_cast<uint8_t>(n);
-        game.Player.assign(static_cast<std::size_t>(n), PlayerInfo{});
-    }
     if (freeHumanSlots_ > 0) {
         for (int i = 0; i < n && freeHumanSlots_ > 0; ++i) {
             if (!chkName(i)->isChecked())
                 SetTicked(i, true);
         }
+    }
+    // Refused before anything is written: the game in play, if any, stays as it is.
+    if (remote_ && !SomebodyHere()) {
+        lblHostOnly_->setText(
+            QStringLiteral("At least one person must play at this computer: you, the host."));
+        lblHostOnly_->show();
+        return;
+    }
+    if (n != game.PlayerCount || static_cast<int>(game.Player.size()) != n) {
+        game.PlayerCount = static_cast<uint8_t>(n);
+        game.Player.assign(static_cast<std::size_t>(n), PlayerInfo{});
     }
     game.GameState = State::Dealt;
     for (int i = 0; i < n; ++i) {
@@ -270,7 +314,62 @@ void frmName::cmdOK_Click() {
         p.SetName(TrimBlanks(txtName(i)->text()).toLatin1().toStdString());
         p.Computer = !chkName(i)->isChecked();
     }
+    if (remote_) {
+        remote_->assign(static_cast<std::size_t>(n), false);
+        for (int i = 0; i < n; ++i)
+            (*remote_)[static_cast<std::size_t>(i)] = Remote(i);
+    }
     accept();
+}
+
+bool frmName::Remote(int row) const {
+    const QComboBox* where = cmbWhere(row);
+    return where && !chkName(row)->isHidden() && chkName(row)->isChecked() &&
+           where->currentIndex() == 1;
+}
+
+bool frmName::SomebodyHere() const {
+    for (int i = 0; i < Seats; ++i)
+        if (!chkName(i)->isHidden() && chkName(i)->isChecked() && !Remote(i))
+            return true;
+    return false;
+}
+
+void frmName::cmbWhere_Click(int Index) {
+    if (Remote(Index) && !SomebodyHere()) {
+        cmbWhere(Index)->setCurrentIndex(0);
+        lblHostOnly_->setText(QStringLiteral(
+            "At least one person must play at this computer: you, the host. That seat stays "
+            "here."));
+        lblHostOnly_->show();
+    } else {
+        lblHostOnly_->hide();
+    }
+    ShowWhere();
+}
+
+void frmName::ShowWhere() {
+    if (!remote_)
+        return;
+    for (int i = 0; i < Seats; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        QLineEdit* txt = txtName(i);
+        cmbWhere(i)->setVisible(!chkName(i)->isHidden() && chkName(i)->isChecked());
+        const bool remote = Remote(i);
+        if (remote && !nameKept_[at]) {
+            keptName_[at] = txt->text();
+            nameKept_[at] = true;
+            txt->clear();
+        } else if (!remote && nameKept_[at]) {
+            txt->setText(keptName_[at]);
+            nameKept_[at] = false;
+        }
+        txt->setPlaceholderText(remote ? QStringLiteral("(joins over the network)") : QString());
+        if (remote)
+            txt->setEnabled(false);
+        else if (!txt->isEnabled())
+            txt->setEnabled(true);
+    }
 }
 
 void frmName::cmdCancel_Click() {

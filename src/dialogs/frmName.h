@@ -2,6 +2,10 @@
 // what everybody is called. OK writes the players into the game record (GameState Dealt);
 // Cancel with no game in progress clears the players; the close box writes nothing.
 //
+// Hosting a network table, each person's seat also says where its person plays: at this
+// computer, or remote (a friend who joins over the network and brings his own name). At least
+// one person plays at this computer: the host.
+//
 // The two lists and the seat boxes drive one another. The toolkit reports only the user's
 // choices (activated, clicked); wherever the dialog itself changes a selection or a tick it
 // runs the matching operation at once, so a nested operation always completes before the
@@ -13,6 +17,7 @@
 #include <QDialog>
 
 #include <array>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -33,11 +38,16 @@ public:
     // choices of the first showing.
     frmName(mdlGlobal& g, GameInfo& game, QWidget* owner);
     frmName(mdlGlobal& g, QWidget* owner) : frmName(g, g.Game, owner) {}
+    // Hosting: `remote` gives the seats' first choice (missing entries: at this computer) and,
+    // after OK, one entry per seat, true for a remote person's seat. A remote seat's name in
+    // `game` stays empty.
+    frmName(mdlGlobal& g, GameInfo& game, std::vector<bool>& remote, QWidget* owner);
 
     // Shows the dialog modally over owner and returns true when it was closed with OK. Safe
     // against the owner going away while the dialog is open.
     static bool Run(QWidget* owner, mdlGlobal& g, GameInfo& game);
     static bool Run(QWidget* owner, mdlGlobal& g) { return Run(owner, g, g.Game); }
+    static bool RunForHost(QWidget* owner, mdlGlobal& g, GameInfo& game, std::vector<bool>& remote);
 
     static QString DefaultName(int row);
 
@@ -49,6 +59,8 @@ public:
     void chkName_Click(int Index);
     void cmdOK_Click();
     void cmdCancel_Click();
+    // Hosting: the user chose where the seat's person plays.
+    void cmbWhere_Click(int Index);
 
     int FreeHumanSlots() const { return freeHumanSlots_; }
 
@@ -59,17 +71,26 @@ public:
     QLineEdit* txtName(int i) const { return txtName_[static_cast<std::size_t>(i)]; }
     QPushButton* cmdOK() const { return cmdOK_; }
     QPushButton* cmdCancel() const { return cmdCancel_; }
+    // Hosting only (null otherwise): where each seat's person plays, and why a choice was refused.
+    QComboBox* cmbWhere(int i) const { return cmbWhere_[static_cast<std::size_t>(i)]; }
+    QLabel* lblHostOnly() const { return lblHostOnly_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    frmName(mdlGlobal& g, GameInfo& game, std::vector<bool>* remote, QWidget* owner);
+
     // A selection or tick made by the dialog itself, with the operation the toolkit would not
     // run for it.
     void SelectPlayers(int position);
     void SelectHumans(int position);
     void SetTicked(int row, bool ticked);
+    // Hosting: shows each row's choice of place; a remote seat's name box is empty and disabled.
+    void ShowWhere();
+    bool Remote(int row) const;
+    bool SomebodyHere() const;
 
     mdlGlobal& g_;
     GameInfo& game_;
@@ -87,6 +108,13 @@ private:
     std::array<QLineEdit*, Seats> txtName_{};
     QPushButton* cmdOK_;
     QPushButton* cmdCancel_;
+
+    std::vector<bool>* remote_ = nullptr;
+    std::array<QComboBox*, Seats> cmbWhere_{};
+    // A remote seat's name box is emptied; what it held comes back if the seat returns here.
+    std::array<QString, Seats> keptName_{};
+    std::array<bool, Seats> nameKept_{};
+    QLabel* lblHostOnly_ = nullptr;
 };
 
 } // namespace korvane

@@ -81,7 +81,13 @@ bool ReadSeats(Reader& r, Message& m) {
             Reader sr{o, {}};
             if (!sr.String("name", seat.name))
                 return r.Fail(QStringLiteral("seats[].name"), "a string for a computer seat");
-        } else if (kind != QLatin1String("person")) {
+        } else if (kind == QLatin1String("person")) {
+            Reader sr{o, {}};
+            if (!sr.Bool("here", seat.here))
+                return r.Fail(QStringLiteral("seats[].here"), "true or false");
+            if (o.contains("name") && !sr.String("name", seat.name))
+                return r.Fail(QStringLiteral("seats[].name"), "a string");
+        } else {
             return r.Fail(QStringLiteral("seats[].kind"), "\"person\" or \"computer\"");
         }
         m.seats.push_back(seat);

@@ -21,7 +21,9 @@ inline constexpr qsizetype MaxMessageBytes = 64 * 1024;
 
 struct SeatRequest {
     bool person = true;
-    QString name; // a computer seat's name
+    // A person's seat the creator's connection holds too (people sharing one computer).
+    bool here = false;
+    QString name; // a computer seat's name, or that of a person's seat held `here`
 };
 
 struct Message {

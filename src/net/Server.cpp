@@ -90,6 +90,10 @@ void Server::Close() {
     }
     for (auto& [id, c] : connections_) {
         c.socket->disconnect(this);
+        // Abort drops what is still buffered: the table_ended just sent, and a close frame
+        // that tells the peer the server went away rather than the network.
+        c.socket->close(QWebSocketProtocol::CloseCodeGoingAway, QStringLiteral("Server stopping."));
+        c.socket->flush();
         c.socket->abort();
         c.socket->deleteLater();
     }

@@ -3,6 +3,8 @@
 #include <QJsonArray>
 #include <QRandomGenerator>
 
+#include <algorithm>
+
 namespace korvane::net {
 
 namespace {
@@ -105,23 +107,30 @@ std::variant<std::unique_ptr<Table>, Refusal> Table::Create(const QString& code,
     G.TotalKorvane = static_cast<uint8_t>(create.totalKorvane);
     G.KorvanePerTurn = create.korvanePerTurn;
     G.LastChance = create.lastChance;
+    // Clients that predate seats held `here` name none and hold the first person's seat.
+    const bool anyHere = std::any_of(create.seats.begin(), create.seats.end(),
+                                     [](const SeatRequest& r) { return r.person && r.here; });
+    const QString token = NewToken();
     bool creatorSeated = false;
     for (const SeatRequest& r : create.seats) {
         Seat s;
         s.person = r.person;
         s.computer = !r.person;
-        QString name = r.person && !creatorSeated ? create.name : r.name;
-        if (!r.person || !creatorSeated) {
-            name = name.trimmed();
+        const bool held = r.person && (anyHere ? r.here : !creatorSeated);
+        const bool own = held && !creatorSeated;
+        if (!r.person || held) {
+            const QString name = (own ? create.name : r.name).trimmed();
             if (std::optional<Refusal> bad = t->CheckName(name))
                 return *bad;
             s.name = name;
         }
-        if (r.person && !creatorSeated) {
+        if (held) {
+            s.token = token;
+            s.client = creator;
+        }
+        if (own) {
             creatorSeated = true;
             t->creator_ = t->seats_.size();
-            s.token = NewToken();
-            s.client = creator;
         }
         t->seats_.push_back(s);
     }
@@ -159,15 +168,21 @@ std::optional<Refusal> Table::CheckName(const QString& name) const {
     return std::nullopt;
 }
 
-std::optional<std::size_t> Table::SeatOf(ClientId client) const {
+std::vector<std::size_t> Table::SeatsOf(ClientId client) const {
+    std::vector<std::size_t> held;
     for (std::size_t i = 0; i < seats_.size(); ++i)
         if (client != 0 && seats_[i].client == client)
-            return i;
-    return std::nullopt;
+            held.push_back(i);
+    return held;
+}
+
+bool Table::Holds(ClientId client, int seat) const {
+    return client != 0 && seat >= 0 && static_cast<std::size_t>(seat) < seats_.size() &&
+           seats_[static_cast<std::size_t>(seat)].client == client;
 }
 
 bool Table::Seated(ClientId client) const {
-    return SeatOf(client).has_value();
+    return !SeatsOf(client).empty();
 }
 
 bool Table::HasPeople() const {
@@ -178,18 +193,23 @@ bool Table::HasPeople() const {
 }
 
 void Table::Welcome(ClientId client) {
-    const std::optional<std::size_t> seat = SeatOf(client);
-    if (!seat)
+    const std::vector<std::size_t> held = SeatsOf(client);
+    if (held.empty())
         return;
     Sync();
     Flush();
+    QJsonArray seats;
+    for (const std::size_t i : held)
+        seats.append(static_cast<int>(i));
     out_.Send(client, Encode({{"type", "welcome"},
                               {"code", code_},
-                              {"seat", static_cast<int>(*seat)},
-                              {"token", seats_[*seat].token},
+                              {"seat", static_cast<int>(held.front())},
+                              {"seats", seats},
+                              {"token", seats_[held.front()].token},
                               {"seq", static_cast<qint64>(seq_)},
                               {"view", ToJson(sent_)}}));
-    seats_[*seat].welcomed = true;
+    for (const std::size_t i : held)
+        seats_[i].welcomed = true;
 }
 
 std::optional<Refusal> Table::Join(ClientId client, const QString& rawName) {
@@ -213,39 +233,45 @@ std::optional<Refusal> Table::Join(ClientId client, const QString& rawName) {
 }
 
 std::optional<Refusal> Table::Rejoin(ClientId client, const QString& token) {
-    for (std::size_t i = 0; i < seats_.size(); ++i) {
-        Seat& s = seats_[i];
-        if (s.token.isEmpty() || s.token != token)
-            continue;
-        if (s.client != 0)
+    std::vector<std::size_t> held;
+    for (std::size_t i = 0; i < seats_.size(); ++i)
+        if (!seats_[i].token.isEmpty() && seats_[i].token == token)
+            held.push_back(i);
+    if (held.empty())
+        return Refusal{QStringLiteral("no_seat"), QStringLiteral("No seat here has that token.")};
+    for (const std::size_t i : held)
+        if (seats_[i].client != 0)
             return Refusal{QStringLiteral("seat_in_use"),
                            QStringLiteral("That seat is still connected.")};
+    for (const std::size_t i : held) {
+        Seat& s = seats_[i];
         s.client = client;
         if (s.tookOver)
             SetComputer(i, false);
         s.tookOver = false;
         out_.Log(QStringLiteral("table %1 rejoined by %2").arg(code_, s.name));
-        Welcome(client);
-        // Play may have waited for somebody to come back.
-        ContinueComputer();
-        return std::nullopt;
     }
-    return Refusal{QStringLiteral("no_seat"), QStringLiteral("No seat here has that token.")};
+    Welcome(client);
+    // Play may have waited for somebody to come back.
+    ContinueComputer();
+    return std::nullopt;
 }
 
 void Table::Disconnected(ClientId client) {
-    const std::optional<std::size_t> seat = SeatOf(client);
-    if (!seat)
+    const std::vector<std::size_t> held = SeatsOf(client);
+    if (held.empty())
         return;
-    Seat& s = seats_[*seat];
-    s.client = 0;
-    s.welcomed = false;
-    out_.Log(QStringLiteral("table %1 left by %2").arg(code_, s.name));
-    if (phase_ == Phase::Playing && !global_.Game.Player[*seat].Computer) {
-        s.tookOver = true;
-        SetComputer(*seat, true);
+    for (const std::size_t i : held) {
+        Seat& s = seats_[i];
+        s.client = 0;
+        s.welcomed = false;
+        out_.Log(QStringLiteral("table %1 left by %2").arg(code_, s.name));
+        if (phase_ == Phase::Playing && !global_.Game.Player[i].Computer) {
+            s.tookOver = true;
+            SetComputer(i, true);
+        }
     }
-    if (*seat == creator_)
+    if (std::find(held.begin(), held.end(), creator_) != held.end())
         PassCreator();
     Sync();
     ContinueComputer();
@@ -267,13 +293,14 @@ void Table::SetComputer(std::size_t seat, bool computer) {
         global_.Game.Player[seat].Computer = computer;
 }
 
-std::optional<Refusal> Table::CanPlay(std::size_t seat, int named) const {
+std::optional<Refusal> Table::CanPlay(ClientId client, int named) const {
     const GameInfo& G = global_.Game;
     if (phase_ != Phase::Playing || !G.InProgress())
         return Refusal{QStringLiteral("no_game"), QStringLiteral("No game is being played.")};
-    if (named < 0 || static_cast<std::size_t>(named) != seat)
+    if (!Holds(client, named))
         return Refusal{QStringLiteral("not_your_seat"),
                        QStringLiteral("You may act only for your own seat.")};
+    const auto seat = static_cast<std::size_t>(named);
     if (G.Player[seat].Computer)
         return Refusal{QStringLiteral("computer_plays"),
                        QStringLiteral("The computer plays your seat; take it back first.")};
@@ -283,22 +310,21 @@ std::optional<Refusal> Table::CanPlay(std::size_t seat, int named) const {
 }
 
 void Table::Handle(ClientId client, const Message& m) {
-    const std::optional<std::size_t> seat = SeatOf(client);
-    if (!seat)
+    if (!Seated(client))
         return;
-    const std::optional<Refusal> no = Act(*seat, m);
+    const std::optional<Refusal> no = Act(client, m);
     Flush();
     if (no)
         out_.Send(client, Encode(ErrorMessage(no->code, no->text, TypeName(m.type))));
 }
 
-std::optional<Refusal> Table::Act(std::size_t seat, const Message& m) {
+std::optional<Refusal> Table::Act(ClientId client, const Message& m) {
     GameInfo& G = global_.Game;
     using T = Message::Type;
     switch (m.type) {
     case T::Start:
     case T::PlayAgain: {
-        if (seat != creator_)
+        if (!Holds(client, static_cast<int>(creator_)))
             return Refusal{QStringLiteral("not_creator"),
                            QStringLiteral("Only the creator of the table starts a game.")};
         const Phase wanted = m.type == T::Start ? Phase::Lobby : Phase::Over;
@@ -310,15 +336,15 @@ std::optional<Refusal> Table::Act(std::size_t seat, const Message& m) {
         return std::nullopt;
     }
     case T::TurnUp:
-        if (std::optional<Refusal> no = CanPlay(seat, m.seat))
+        if (std::optional<Refusal> no = CanPlay(client, m.seat))
             return no;
         if (G.GameState == State::Turned)
             return Refusal{QStringLiteral("card_in_hand"),
                            QStringLiteral("Lay the card you turned up first.")};
-        Run([this, seat] { rules_->picCloseDeck_Click(static_cast<int>(seat)); });
+        Run([this, &m] { rules_->picCloseDeck_Click(m.seat); });
         return std::nullopt;
     case T::Lay:
-        if (std::optional<Refusal> no = CanPlay(seat, m.seat))
+        if (std::optional<Refusal> no = CanPlay(client, m.seat))
             return no;
         if (!PileTakes(G, m.pile))
             return Refusal{QStringLiteral("pile_refuses"),
@@ -328,16 +354,16 @@ std::optional<Refusal> Table::Act(std::size_t seat, const Message& m) {
     case T::HandOver:
         if (phase_ != Phase::Playing)
             return Refusal{QStringLiteral("no_game"), QStringLiteral("No game is being played.")};
-        if (m.seat < 0 || static_cast<std::size_t>(m.seat) != seat)
+        if (!Holds(client, m.seat))
             return Refusal{QStringLiteral("not_your_seat"),
                            QStringLiteral("You may hand over only your own seat.")};
-        seats_[seat].tookOver = false;
-        SetComputer(seat, m.computer);
+        seats_[static_cast<std::size_t>(m.seat)].tookOver = false;
+        SetComputer(static_cast<std::size_t>(m.seat), m.computer);
         // His turn, handed over: the computer plays it now.
         Run([this] { rules_->picTurn_GotFocus(); });
         return std::nullopt;
     case T::Leave:
-        Disconnected(seats_[seat].client);
+        Disconnected(client);
         return std::nullopt;
     case T::Hello:
     case T::Create:
@@ -398,6 +424,22 @@ void Table::ContinueComputer() {
         G.Player[G.CurrentPlayer].Computer)
         Run([this] { rules_->picTurn_GotFocus(); });
     Flush();
+}
+
+GameInfo Table::SaveableRecord() const {
+    GameInfo r = rules_->SaveableRecord();
+    if (phase_ == Phase::Lobby)
+        return r;
+    for (std::size_t i = 0; i < seats_.size() && i < r.Player.size(); ++i) {
+        const Seat& s = seats_[i];
+        // Between games the rules' record is cleared; the table keeps the series.
+        if (phase_ == Phase::Over)
+            r.Player[i].Lost = s.lost;
+        // Away is not handed over: opening the save gives the person his seat back. A seat
+        // nobody took before the start is the computer's for good.
+        r.Player[i].Computer = s.computer && !s.tookOver;
+    }
+    return r;
 }
 
 TableView Table::View() const {
@@ -466,15 +508,21 @@ void Table::Broadcast(const std::vector<QJsonObject>& events) {
 }
 
 void Table::Flush() {
+    if (pending_.empty())
+        return;
+    // A connection holding several seats hears each event once.
+    std::vector<ClientId> to;
+    for (const Seat& s : seats_)
+        if (s.client != 0 && s.welcomed && std::find(to.begin(), to.end(), s.client) == to.end())
+            to.push_back(s.client);
     for (std::size_t i = 0; i < pending_.size(); ++i) {
         QJsonObject& e = pending_[i];
         // More events of the same request follow: a client should not act on the view yet.
         if (i + 1 < pending_.size())
             e["more"] = true;
         const QByteArray bytes = Encode(e);
-        for (const Seat& s : seats_)
-            if (s.client != 0 && s.welcomed)
-                out_.Send(s.client, bytes);
+        for (const ClientId c : to)
+            out_.Send(c, bytes);
     }
     pending_.clear();
 }

@@ -55,8 +55,10 @@ struct TableSettings {
 
 class Table {
 public:
-    // A table from a create message; the creator takes its first person seat. Nothing is sent:
-    // the caller attaches the creator with Welcome() once it keeps the table.
+    // A table from a create message. The creator's connection holds every person's seat marked
+    // `here` (people sharing one computer), its own being the first of them; with none marked,
+    // it holds the first person's seat. Nothing is sent: the caller attaches the creator with
+    // Welcome() once it keeps the table.
     static std::variant<std::unique_ptr<Table>, Refusal> Create(const QString& code,
                                                                 const Message& create,
                                                                 ClientId creator, TableOutput& out,
@@ -67,13 +69,13 @@ public:
 
     const QString& Code() const { return code_; }
 
-    // Sends the client its welcome: the table as it stands, its seat and its token.
+    // Sends the client its welcome: the table as it stands, its seats and their token.
     void Welcome(ClientId client);
     std::optional<Refusal> Join(ClientId client, const QString& name);
     std::optional<Refusal> Rejoin(ClientId client, const QString& token);
     // Any message of a client seated here; a refusal goes back to it as an error.
     void Handle(ClientId client, const Message& message);
-    // The client's connection is gone (closed, timed out or left): the computer plays its seat.
+    // The client's connection is gone (closed, timed out or left): the computer plays its seats.
     void Disconnected(ClientId client);
     void ContinueComputer();
 
@@ -82,6 +84,9 @@ public:
     bool HasPeople() const;
     TableView View() const;
     const GameInfo& Record() const { return global_.Game; }
+    // The game as a save made now should hold it, for the host's Save: a person's seat the
+    // computer plays only while its person is away stays a person's seat. No game in the lobby.
+    GameInfo SaveableRecord() const;
 
     // Sees every event as it is made: its sequence number, whether it ends the events of one
     // change the rules showed (the view is then the table's), the view after that change and
@@ -108,15 +113,17 @@ private:
 
     Table(const QString& code, TableOutput& out, TableSettings settings);
 
-    std::optional<Refusal> Act(std::size_t seat, const Message& m);
-    std::optional<Refusal> CanPlay(std::size_t seat, int named) const;
+    std::optional<Refusal> Act(ClientId client, const Message& m);
+    std::optional<Refusal> CanPlay(ClientId client, int named) const;
     std::optional<Refusal> CheckName(const QString& name) const;
     // Runs an entry point of the rules: computer play in slices, then the view sent.
     void Run(const std::function<void()>& entry);
     void StartGame();
     void SetComputer(std::size_t seat, bool computer);
     void PassCreator();
-    std::optional<std::size_t> SeatOf(ClientId client) const;
+    // The seats a connection holds, lowest first; all of them share one token.
+    std::vector<std::size_t> SeatsOf(ClientId client) const;
+    bool Holds(ClientId client, int seat) const;
     static QString NewToken();
 
     // The display's part.

@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QWebSocket>
 
+#include <algorithm>
+#include <array>
 #include <map>
 #include <set>
 
@@ -56,6 +58,7 @@ struct Client {
     std::vector<QJsonObject> got;
     TableView view;
     int seat = -1;
+    std::vector<int> seats; // every seat this connection holds
     QString code;
     QString token;
     int64_t seq = 0;
@@ -76,6 +79,9 @@ struct Client {
         if (type == QLatin1String("welcome")) {
             view = *ViewFromJson(m["view"].toObject());
             seat = m["seat"].toInt();
+            seats.clear();
+            for (const QJsonValue& s : m["seats"].toArray())
+                seats.push_back(s.toInt());
             code = m["code"].toString();
             token = m["token"].toString();
             seq = m["seq"].toInteger();
@@ -148,8 +154,9 @@ struct Client {
                Ask({{"type", "hello"}, {"version", ProtocolVersion}})["type"] == "hello";
     }
     bool MyTurn() const {
-        return view.phase == QLatin1String("playing") && view.current == seat &&
-               !view.seats[static_cast<std::size_t>(seat)].computer;
+        return view.phase == QLatin1String("playing") &&
+               std::find(seats.begin(), seats.end(), view.current) != seats.end() &&
+               !view.seats[static_cast<std::size_t>(view.current)].computer;
     }
 };
 
@@ -184,10 +191,10 @@ void PlayMyTurn(Client& c, bool& mistakeDue) {
     const TableView& v = c.view;
     const int card = InHand(v);
     const std::optional<QJsonObject> to = Target(v, card);
-    QJsonObject action{{"seat", c.seat}};
+    QJsonObject action{{"seat", v.current}};
     if (v.state == QLatin1String("turned")) {
         action["type"] = "lay";
-        action["pile"] = to ? *to : QJsonObject{{"kind", "open"}, {"index", c.seat}};
+        action["pile"] = to ? *to : QJsonObject{{"kind", "open"}, {"index", v.current}};
     } else if (to && !mistakeDue) {
         action["type"] = "lay";
         action["pile"] = *to;
@@ -247,6 +254,9 @@ private slots:
     void threePeoplePlaySeededGamesToTheEnd();
     void refusesWhatIsNotAllowed();
     void droppedSeatIsPlayedAndGivenBack();
+    void oneConnectionPlaysSeveralSeats();
+    void saveKeepsAwayPeopleAtTheirSeats();
+    void closingTellsSeatedPeople();
     void servesTls();
     void floodIsRefusedThenCutOff();
     void silentPeerIsDropped();
@@ -446,6 +456,118 @@ void TestServerNet::droppedSeatIsPlayedAndGivenBack() {
     stays.ws.abort();
     QTRY_COMPARE_WITH_TIMEOUT(ts.server->TableCount(), 0, Wait);
     QCOMPARE(ts.log.filter(QStringLiteral(" ended")).size(), 1);
+}
+
+static bool Refused(const Client& c) {
+    return std::any_of(c.got.begin(), c.got.end(),
+                       [](const QJsonObject& m) { return m["type"] == "error"; });
+}
+
+// People sharing the host's computer: one connection holds two seats, plays both, and gets both
+// back with its one token after a drop.
+void TestServerNet::oneConnectionPlaysSeveralSeats() {
+    TestServer ts;
+    Client host, bob, back;
+    QVERIFY(host.Connect(ts.server->Port()) && bob.Connect(ts.server->Port()) &&
+            back.Connect(ts.server->Port()));
+    std::array<bool, 3> mistakeDue{true, true, true};
+    std::set<int> hostPlayed;
+    host.onChange = [&](Client& me) {
+        const bool idle = !me.waiting;
+        PlayMyTurn(me, mistakeDue[0]);
+        if (idle && me.waiting)
+            hostPlayed.insert(me.view.current);
+    };
+    bob.onChange = [&](Client& me) { PlayMyTurn(me, mistakeDue[1]); };
+    back.onChange = [&](Client& me) { PlayMyTurn(me, mistakeDue[2]); };
+    host.witness = bob.witness = back.witness = &ts.witness;
+    host.Ask({{"type", "create"},
+              {"name", "Ann"},
+              {"seats", QJsonArray{QJsonObject{{"kind", "person"}, {"here", true}},
+                                   QJsonObject{{"kind", "computer"}, {"name", "Robot"}},
+                                   QJsonObject{{"kind", "person"}, {"here", true}, {"name", "Bea"}},
+                                   QJsonObject{{"kind", "person"}}}}});
+    ts.current = host.code;
+    QCOMPARE(host.seats, std::vector<int>({0, 2}));
+    QCOMPARE(host.view.seats[2].name, "Bea");
+    QCOMPARE(bob.Ask({{"type", "join"}, {"code", host.code}, {"name", "Bob"}})["seat"], 3);
+    host.Send({{"type", "start"}});
+    QVERIFY(WaitUntil([&] { return (hostPlayed.size() == 2 && !host.waiting) || Refused(host); }));
+    QVERIFY(!Refused(host));
+    QCOMPARE(back.Ask({{"type", "rejoin"}, {"code", host.code}, {"token", host.token}})["code"],
+             "seat_in_use");
+
+    host.ws.abort();
+    QVERIFY(WaitUntil([&] {
+        const auto& s = bob.view.seats;
+        return s[0].computer && !s[0].connected && s[2].computer && !s[2].connected;
+    }));
+    QCOMPARE(bob.view.creator, 3);
+    back.got.clear();
+    QCOMPARE(back.Ask({{"type", "rejoin"}, {"code", host.code}, {"token", host.token}})["seats"],
+             QJsonValue(QJsonArray{0, 2}));
+    QVERIFY(WaitUntil(
+        [&] { return (bob.view.phase == "over" && back.view.phase == "over") || Refused(back); }));
+    QVERIFY(!Refused(back));
+    QVERIFY(!bob.view.seats[0].computer && !bob.view.seats[2].computer);
+    QCOMPARE(back.view, ts.server->FindTable(ts.current)->View());
+}
+
+// The host saves a network game: whoever is only away stays a person, so opening the file gives
+// a local game with every person at his seat.
+void TestServerNet::saveKeepsAwayPeopleAtTheirSeats() {
+    TestServer ts;
+    Client ann, bob, cy;
+    QVERIFY(ann.Connect(ts.server->Port()) && bob.Connect(ts.server->Port()) &&
+            cy.Connect(ts.server->Port()));
+    const QJsonObject person{{"kind", "person"}};
+    ann.Ask({{"type", "create"},
+             {"name", "Ann"},
+             {"seats", QJsonArray{person, person, person, person,
+                                  QJsonObject{{"kind", "computer"}, {"name", "Robot"}}}}});
+    ts.current = ann.code;
+    bob.Ask({{"type", "join"}, {"code", ann.code}, {"name", "Bob"}});
+    cy.Ask({{"type", "join"}, {"code", ann.code}, {"name", "Cy"}});
+    cy.Send({{"type", "leave"}});
+    ann.Send({{"type", "start"}});
+    QVERIFY(WaitUntil([&] { return ann.view.phase == "playing"; }));
+    bob.ws.abort();
+    QVERIFY(WaitUntil([&] { return ann.view.seats[1].computer; }));
+
+    const Table& table = *ts.server->FindTable(ann.code);
+    const auto computers = [](const GameInfo& g) {
+        std::vector<bool> c;
+        for (const PlayerInfo& p : g.Player)
+            c.push_back(p.Computer);
+        return c;
+    };
+    QCOMPARE(computers(table.Record()), std::vector<bool>({false, true, true, true, true}));
+    QCOMPARE(computers(table.SaveableRecord()),
+             std::vector<bool>({false, false, false, true, true}));
+
+    // Handed over by its person, a seat is saved as the computer's; after the game, the save
+    // holds the series.
+    ann.Send({{"type", "hand_over"}, {"seat", 0}, {"computer", true}});
+    QVERIFY(WaitUntil([&] { return ann.view.phase == "over"; }));
+    const GameInfo saved = table.SaveableRecord();
+    QCOMPARE(computers(saved), std::vector<bool>({true, false, false, true, true}));
+    int lost = 0;
+    for (std::size_t i = 0; i < saved.Player.size(); ++i) {
+        QCOMPARE(saved.Player[i].Lost, ann.view.seats[i].lost);
+        lost += saved.Player[i].Lost;
+    }
+    QCOMPARE(lost, 1);
+}
+
+void TestServerNet::closingTellsSeatedPeople() {
+    TestServer ts;
+    Client seated, greeted;
+    QVERIFY(seated.Connect(ts.server->Port()) && greeted.Connect(ts.server->Port()));
+    QCOMPARE(seated.Ask(CreateMessage("Ann"))["type"], "welcome");
+    ts.server.reset();
+    QVERIFY(WaitUntil([&] { return seated.ws.state() == QAbstractSocket::UnconnectedState; }));
+    QCOMPARE(seated.got.back()["type"], "table_ended");
+    QCOMPARE(greeted.got.size(), std::size_t(1));
 }
 
 void TestServerNet::servesTls() {

@@ -151,12 +151,18 @@ void NetworkPlay::ShowLobby() {
     }
     const net::TableView& v = remote_->View();
     const bool lobby = v.phase == QLatin1String("lobby");
-    std::vector<std::pair<QString, bool>> seats;
-    for (const net::SeatView& s : v.seats)
-        if (s.person)
-            seats.emplace_back(s.name, !s.name.isEmpty());
-    panel_->SetTable(remote_->Code(), server_->Port());
-    panel_->SetSeats(seats);
+    // The seats for people at other computers: who has come, and how many are awaited.
+    QStringList joined;
+    int awaited = 0;
+    const SeatRoles roles = net::RolesOf(v, remote_->OwnSeats());
+    for (std::size_t i = 0; i < v.seats.size(); ++i) {
+        if (roles.Waiting(static_cast<int>(i)))
+            ++awaited;
+        else if (roles.Elsewhere(static_cast<int>(i)))
+            joined << v.seats[i].name;
+    }
+    panel_->SetTable(remote_->Code(), LocalAddresses(server_->Port()));
+    panel_->SetSeats(joined, awaited);
     panel_->parentWidget()->setVisible(lobby);
     if (lobby && !advertised_) {
         advertised_ = true;

@@ -107,7 +107,7 @@ private:
     GameRules* rules_ = nullptr;
     Services services_;
     std::unique_ptr<net::Server> server_;
-    QPointer<net::RemoteGame> remote_;
+    net::RemoteGame* remote_ = nullptr;
     std::unique_ptr<lan::TableAdvertiser> advertiser_;
     HostPanel* panel_ = nullptr;
     bool advertised_ = false;

@@ -96,6 +96,10 @@ frmName::frmName(mdlGlobal& g, GameInfo& game, std::vector<bool>* remote, QWidge
             where->setSizePolicy(sp);
             const std::size_t at = static_cast<std::size_t>(i);
             where->setCurrentIndex(at < remote_->size() && (*remote_)[at] ? 1 : 0);
+            // Wide enough for a name, and for the hint a remote seat shows in its place.
+            txt->setMinimumWidth(
+                txt->fontMetrics().horizontalAdvance(QStringLiteral("(joins over the network)")) +
+                2 * S);
             grid->addWidget(where, i % 4, col + 2);
             cmbWhere_[at] = where;
             connect(where, &QComboBox::activated, this, [this, i] { cmbWhere_Click(i); });

@@ -117,9 +117,9 @@ struct Client {
         Scan(m, at == hidden.end() ? none : at->second);
     }
     static void Scan(const QJsonValue& m, const std::set<int>& hidden) {
-        static const QStringList countKeys{"seq",     "seat",    "index",        "count",
-                                           "closed",  "open",    "lost",         "cards",
-                                           "creator", "current", "totalKorvane", "loser"};
+        static const QStringList countKeys{"seq",          "seat",  "index", "count",   "closed",
+                                           "open",         "lost",  "cards", "creator", "current",
+                                           "totalKorvane", "loser", "seats"};
         ForEachNumber(m, [&](const QString& key, int n) {
             if (IsCardKey(key))
                 QVERIFY2(!hidden.count(n), qPrintable(key + " " + QString::number(n)));

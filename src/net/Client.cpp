@@ -22,10 +22,11 @@ void Client::Open(const QUrl& server, const QJsonObject& first) {
     connect(socket_, &QWebSocket::textMessageReceived, this, &Client::Text);
     connect(socket_, &QWebSocket::disconnected, this, &Client::Closed);
     // A connection refused or a name not found never connects, so it never disconnects either.
-    connect(socket_, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this, [this](QAbstractSocket::SocketError) {
-        if (socket_ && socket_->state() != QAbstractSocket::ConnectedState)
-            Closed();
-    });
+    connect(socket_, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
+            [this](QAbstractSocket::SocketError) {
+                if (socket_ && socket_->state() != QAbstractSocket::ConnectedState)
+                    Closed();
+            });
     socket_->open(server);
 }
 

@@ -36,16 +36,17 @@ void MirrorRecord(const TableView& v, OpenStacks& stacks, GameInfo& g) {
     stacks.resize(n);
     g.Player.resize(n);
     g.PlayerCount = n;
-    g.TotalKorvane = static_cast<uint8_t>(std::clamp(v.totalKorvane, int{MinPenaltyCards},
-                                                     int{MaxPenaltyCards}));
+    g.TotalKorvane = static_cast<uint8_t>(
+        std::clamp(v.totalKorvane, int{MinPenaltyCards}, int{MaxPenaltyCards}));
     g.KorvanePerTurn = v.korvanePerTurn;
     g.LastChance = v.lastChance;
     g.MistakeMade = false;
-    g.CurrentPlayer = dealt && v.current >= 0 && v.current < n ? static_cast<uint8_t>(v.current) : 0;
-    g.GameState = !dealt                                  ? State::NoGame
+    g.CurrentPlayer =
+        dealt && v.current >= 0 && v.current < n ? static_cast<uint8_t>(v.current) : 0;
+    g.GameState = !dealt                                ? State::NoGame
                   : v.state == QLatin1String("turned")  ? State::Turned
                   : v.state == QLatin1String("penalty") ? State::Penalty
-                                                          : State::Playing;
+                                                        : State::Playing;
     for (uint8_t i = 0; i < n; ++i) {
         const SeatView& s = v.seats[i];
         PlayerInfo& p = g.Player[i];
@@ -67,7 +68,8 @@ void MirrorRecord(const TableView& v, OpenStacks& stacks, GameInfo& g) {
             stack.assign(static_cast<std::size_t>(open), s.openTop);
         p.OpenDeck.Count = static_cast<uint8_t>(open);
         for (int k = 0; k < open; ++k)
-            p.OpenDeck.Card[static_cast<std::size_t>(k)] = CardOr(stack[static_cast<std::size_t>(k)], 0);
+            p.OpenDeck.Card[static_cast<std::size_t>(k)] =
+                CardOr(stack[static_cast<std::size_t>(k)], 0);
     }
     // A suit pile holds its suit from the Ace up: its count says every card in it.
     for (uint8_t s = 0; s < SuitPiles; ++s) {
@@ -120,7 +122,8 @@ public:
     ~Busy() {
         r_.showing_ = outer_;
         if (!outer_ && pumpAfter_)
-            QMetaObject::invokeMethod(&r_, [r = &r_] { r->Pump(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &r_, [r = &r_] { r->Pump(); }, Qt::QueuedConnection);
     }
     Busy(const Busy&) = delete;
     Busy& operator=(const Busy&) = delete;

@@ -214,9 +214,8 @@ void NetworkPlay::Join(const JoinRequest& request, JoinDialog* dialog) {
         if (d)
             d->Joined();
     });
-    remote_->Connect(request.server, {{"type", "join"},
-                                      {"code", request.code},
-                                      {"name", request.name}});
+    remote_->Connect(request.server,
+                     {{"type", "join"}, {"code", request.code}, {"name", request.name}});
     emit changed();
 }
 

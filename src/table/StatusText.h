@@ -5,8 +5,8 @@
 
 #include "engine/GameRecord.h"
 #include "engine/Pile.h"
-#include "engine/TableDisplay.h"
 #include "engine/SeatRoles.h"
+#include "engine/TableDisplay.h"
 
 #include <cstdint>
 #include <string>

@@ -2,10 +2,10 @@
 // shows the game record it is given and hands the user's actions to the rules.
 #pragma once
 
+#include "engine/SeatRoles.h"
 #include "engine/TableDisplay.h"
 #include "movement/Pause.h"
 #include "table/CardInHand.h"
-#include "engine/SeatRoles.h"
 #include "table/TableKeys.h"
 #include "table/TableLayout.h"
 #include "table/TablePanels.h"

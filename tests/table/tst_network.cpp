@@ -98,17 +98,15 @@ class TestNetwork : public QObject {
     std::unique_ptr<Player> host_, bob_, cy_;
 
     std::vector<Player*> All() { return {host_.get(), bob_.get(), cy_.get()}; }
-    net::Table* Served() {
-        return host_->Net().HostServer()->FindTable(host_->Remote()->Code());
-    }
+    net::Table* Served() { return host_->Net().HostServer()->FindTable(host_->Remote()->Code()); }
 
     // The host and two friends seated, a computer at the fourth seat, the first game dealt.
     void SitDown() {
         for (auto* p : {&host_, &bob_, &cy_})
             *p = std::make_unique<Player>(lan_, 3);
-        QVERIFY(host_->Net().Host(Seats({{"Ann", false}, {"Bob", false}, {"Cy", false},
-                                         {"Robot", true}}),
-                                  {false, true, true, false}));
+        QVERIFY(host_->Net().Host(
+            Seats({{"Ann", false}, {"Bob", false}, {"Cy", false}, {"Robot", true}}),
+            {false, true, true, false}));
         QTRY_VERIFY(host_->Remote()->Seated());
         QVERIFY(lan_.published);
         QCOMPARE(lan_.published->code, host_->Remote()->Code());
@@ -200,15 +198,20 @@ private slots:
             };
         bool blundered = false;
         for (int moves = 0; moves < 3000 && question.isEmpty(); ++moves) {
-            QTRY_VERIFY_WITH_TIMEOUT(!question.isEmpty() || (Settled() && [&] {
-                for (Player* p : All())
-                    if (p->w->Actions()->PersonMayAct())
-                        return true;
-                return false;
-            }()), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(!question.isEmpty() ||
+                                         (Settled() &&
+                                          [&] {
+                                              for (Player* p : All())
+                                                  if (p->w->Actions()->PersonMayAct())
+                                                      return true;
+                                              return false;
+                                          }()),
+                                     10000);
             if (!question.isEmpty())
                 break;
             SameTableEverywhere();
+            if (QTest::currentTestFailed())
+                return;
             for (Player* p : All()) {
                 const GameInfo& G = p->G();
                 const bool topPlays = G.GameState == State::Playing && G.CardInHand() != NoCard &&

@@ -12,16 +12,18 @@ namespace korvane {
 struct SeatRoles {
     // A person at another computer plays it.
     std::bitset<MaxPlayers> elsewhere;
+    // Played at this computer, and marked as the user's own.
+    std::bitset<MaxPlayers> own;
     // Before the first deal: nobody has taken this seat yet.
     std::bitset<MaxPlayers> waiting;
-    // A network game: the seats played here are marked as the user's own.
+    // A network game.
     bool network = false;
 
     bool Elsewhere(int seat) const {
         return seat >= 0 && seat < MaxPlayers && elsewhere.test(seat);
     }
     bool Waiting(int seat) const { return seat >= 0 && seat < MaxPlayers && waiting.test(seat); }
-    bool Own(int seat) const { return network && !Elsewhere(seat) && !Waiting(seat); }
+    bool Own(int seat) const { return seat >= 0 && seat < MaxPlayers && own.test(seat); }
 };
 
 } // namespace korvane

@@ -89,6 +89,7 @@ SeatRoles RolesOf(const TableView& v, const std::vector<int>& own) {
         const bool mine = std::find(own.begin(), own.end(), static_cast<int>(i)) != own.end();
         const bool waiting = v.phase == QLatin1String("lobby") && s.person && s.name.isEmpty();
         r.waiting.set(i, waiting);
+        r.own.set(i, mine);
         r.elsewhere.set(i, s.person && !mine && !waiting);
     }
     return r;
@@ -484,7 +485,7 @@ void RemoteGame::Mirror() {
     MirrorRecord(view_, stacks_, g_.Game);
     const SeatRoles roles = RolesOf(view_, own_);
     if (roles.elsewhere != roles_.elsewhere || roles.waiting != roles_.waiting ||
-        roles.network != roles_.network) {
+        roles.own != roles_.own || roles.network != roles_.network) {
         roles_ = roles;
         emit rolesChanged(roles_);
     }

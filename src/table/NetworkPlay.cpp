@@ -138,8 +138,16 @@ bool NetworkPlay::Host(const GameInfo& chosen, const std::vector<bool>& remote) 
 }
 
 void NetworkPlay::ShowLobby() {
-    if (!remote_ || !server_)
+    if (!remote_)
         return;
+    if (!server_) {
+        const net::TableView& v = remote_->View();
+        if (v.phase == QLatin1String("lobby") && v.creator >= 0 &&
+            static_cast<std::size_t>(v.creator) < v.seats.size())
+            w_.Notice(tr("Waiting for %1 to start the game.")
+                          .arg(v.seats[static_cast<std::size_t>(v.creator)].name));
+        return;
+    }
     if (!panel_) {
         panel_ = new HostPanel(&w_);
         auto* dock = new QDockWidget(tr("Network table"), &w_);
@@ -170,10 +178,12 @@ void NetworkPlay::ShowLobby() {
         QString why;
         const QString name = tr("%1's table").arg(v.seats.empty() ? QString() : v.seats[0].name);
         if (advertiser_ && !advertiser_->Publish(name, server_->Port(), remote_->Code(), &why))
-            w_.Notice(tr("Friends on this network will not see the table in their list (%1); "
-                         "give them the code and an address.")
-                          .arg(why));
+            unlisted_ = why + QLatin1Char(' ');
     }
+    if (lobby)
+        w_.Notice(unlisted_ +
+                  tr("Give your friends the table code and an address below. Press Start Game "
+                     "when everybody has come: a seat still empty then goes to the computer."));
 }
 
 void NetworkPlay::StartGame() {
@@ -290,6 +300,7 @@ void NetworkPlay::Stop(const QString& why) {
         advertiser_.reset();
     }
     advertised_ = false;
+    unlisted_.clear();
     if (server_) {
         server_->Close();
         server_.release()->deleteLater();

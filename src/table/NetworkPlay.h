@@ -111,6 +111,8 @@ private:
     std::unique_ptr<lan::TableAdvertiser> advertiser_;
     HostPanel* panel_ = nullptr;
     bool advertised_ = false;
+    // Why the table is not listed on the local network, if it is not.
+    QString unlisted_;
 };
 
 } // namespace korvane

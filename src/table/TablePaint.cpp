@@ -8,6 +8,9 @@ bool SeatExists(const GameInfo& g, uint8_t I) {
 
 uint8_t CloseDeckCode(const GameInfo& g, uint8_t I, const DragState& drag) {
     const PlayerInfo& p = g.Player[I];
+    // Seats with no game dealt yet (a network table gathering) have nothing to cross out.
+    if (g.GameState == State::NoGame)
+        return DrawCode::EmptyPlace;
     if (p.CloseDeck.Empty())
         return p.OpenDeck.Empty() ? DrawCode::Cross : DrawCode::Circle;
     // The last closed card is in hand: the pile already looks empty.
@@ -22,7 +25,7 @@ Look OpenDeckLook(const GameInfo& g, uint8_t I, bool Inverse) {
     const bool h = Inverse && g.OutlineDrag;
     if (!p.OpenDeck.Empty())
         return {p.OpenDeck.Top(), h};
-    if (!p.CloseDeck.Empty())
+    if (!p.CloseDeck.Empty() || g.GameState == State::NoGame)
         return {DrawCode::EmptyPlace, h};
     return {DrawCode::Cross, false};
 }
@@ -42,7 +45,7 @@ Look SuitLook(const GameInfo& g, uint8_t I, bool Inverse) {
 LabelLook PlayerLabel(const GameInfo& g, uint8_t I, const SeatRoles& roles) {
     const PlayerInfo& p = g.Player[I];
     LabelLook l;
-    l.current = I == g.CurrentPlayer;
+    l.current = g.GameState != State::NoGame && I == g.CurrentPlayer;
     l.italic = p.Computer;
     if (roles.Waiting(I)) {
         l.text = "Waiting for a player";

@@ -343,7 +343,10 @@ private:
             if (me->error_ == AVAHI_ERR_DISCONNECTED) {
                 QMetaObject::invokeMethod(
                     &me->poll_,
-                    [me] {
+                    [me, c] {
+                        // Unless withdrawn meanwhile.
+                        if (me->client_ != c)
+                            return;
                         me->Withdraw();
                         me->Connect();
                     },

@@ -104,7 +104,11 @@ private:
     void TellLost(const QString& service) {
         Later([this, service] { emit Lost(service); });
     }
+    // The daemon's going shows both as a failure and as the new client's wait: said once.
     void TellFailed(const QString& why) {
+        if (why == failure_)
+            return;
+        failure_ = why;
         Later([this, why] { emit Failed(why); });
     }
 
@@ -141,6 +145,7 @@ private:
         auto* me = static_cast<AvahiFinder*>(self);
         switch (state) {
         case AVAHI_CLIENT_S_RUNNING:
+            me->failure_.clear();
             if (!me->browser_) {
                 me->browser_ = avahi_service_browser_new(c, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC,
                                                          ServiceType, nullptr, AvahiLookupFlags{},
@@ -256,6 +261,7 @@ private:
     AvahiClient* client_ = nullptr;
     AvahiServiceBrowser* browser_ = nullptr;
     std::map<QString, Service> services_;
+    QString failure_; // as last told, until the daemon runs
     bool started_ = false;
 };
 
@@ -337,7 +343,10 @@ private:
             if (me->error_ == AVAHI_ERR_DISCONNECTED) {
                 QMetaObject::invokeMethod(
                     &me->poll_,
-                    [me] {
+                    [me, c] {
+                        // Unless withdrawn meanwhile.
+                        if (me->client_ != c)
+                            return;
                         me->Withdraw();
                         me->Connect();
                     },

@@ -383,8 +383,7 @@ void RemoteGame::Show(const QJsonObject& e) {
     } else if (type == QLatin1String("table")) {
         ShowWhole();
         tipDue_ = true;
-        if (view_.phase == QLatin1String("lobby"))
-            emit lobbyChanged();
+        emit lobbyChanged();
     } else if (type == QLatin1String("game_over")) {
         ShowWhole();
         emit gameOver(e["message"].toString());

@@ -84,7 +84,7 @@ signals:
     void rolesChanged(const korvane::SeatRoles& roles);
     // A line for the status line (empty: none).
     void notice(const QString& text);
-    // Seats were taken or left before the first deal.
+    // Seats were taken or left before the first deal, or a deal put an end to the gathering.
     void lobbyChanged();
     // The game shown ended with this message.
     void gameOver(const QString& message);

@@ -140,10 +140,14 @@ bool NetworkPlay::Host(const GameInfo& chosen, const std::vector<bool>& remote) 
 void NetworkPlay::ShowLobby() {
     if (!remote_)
         return;
+    const bool gathering = remote_->View().phase == QLatin1String("lobby");
+    // What was said while people gathered is over once the cards are dealt.
+    if (gathering_ && !gathering)
+        w_.Notice({});
+    gathering_ = gathering;
     if (!server_) {
         const net::TableView& v = remote_->View();
-        if (v.phase == QLatin1String("lobby") && v.creator >= 0 &&
-            static_cast<std::size_t>(v.creator) < v.seats.size())
+        if (gathering && v.creator >= 0 && static_cast<std::size_t>(v.creator) < v.seats.size())
             w_.Notice(tr("Waiting for %1 to start the game.")
                           .arg(v.seats[static_cast<std::size_t>(v.creator)].name));
         return;
@@ -172,11 +176,19 @@ void NetworkPlay::ShowLobby() {
     panel_->SetTable(remote_->Code(), LocalAddresses(server_->Port()));
     panel_->SetSeats(joined, awaited);
     panel_->parentWidget()->setVisible(lobby);
+    // A table whose game has begun takes nobody new: it leaves the local network's list.
+    if (!lobby && advertiser_) {
+        advertiser_->Withdraw();
+        advertiser_.reset();
+    }
     if (lobby && !advertised_) {
         advertised_ = true;
         advertiser_ = services_.advertiser();
         QString why;
-        const QString name = tr("%1's table").arg(v.seats.empty() ? QString() : v.seats[0].name);
+        const QString name = tr("%1's table")
+                                 .arg(static_cast<std::size_t>(v.creator) < v.seats.size()
+                                          ? v.seats[static_cast<std::size_t>(v.creator)].name
+                                          : QString());
         if (advertiser_ && !advertiser_->Publish(name, server_->Port(), remote_->Code(), &why))
             unlisted_ = why + QLatin1Char(' ');
     }
@@ -300,6 +312,7 @@ void NetworkPlay::Stop(const QString& why) {
         advertiser_.reset();
     }
     advertised_ = false;
+    gathering_ = false;
     unlisted_.clear();
     if (server_) {
         server_->Close();

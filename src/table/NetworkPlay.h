@@ -111,6 +111,7 @@ private:
     std::unique_ptr<lan::TableAdvertiser> advertiser_;
     HostPanel* panel_ = nullptr;
     bool advertised_ = false;
+    bool gathering_ = false;
     // Why the table is not listed on the local network, if it is not.
     QString unlisted_;
 };

@@ -82,7 +82,7 @@ void StatusLine::Refresh() {
     if (!refusal_.empty())
         line(refusal_);
     if (note_)
-        line(status::PenaltyText(game_, *note_, flying_));
+        line(status::PenaltyText(game_, *note_, flying_, roles_));
     const QString shown = QString::fromLatin1(text);
     if (shown != label_->text()) {
         label_->setText(shown);

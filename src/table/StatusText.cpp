@@ -142,37 +142,47 @@ std::string TurnLine(const GameInfo& g, const std::string& lastResult, Input las
     return who + ": " + ways.Play(inHand, onto) + ".";
 }
 
-std::string PenaltyText(const GameInfo& g, const PenaltyNote& note, bool cardsFlying) {
-    std::string text = "Penalty for " + Name(g, note.seat) + ": ";
+std::string PenaltyText(const GameInfo& g, const PenaltyNote& note, bool cardsFlying,
+                        const SeatRoles& roles) {
+    const std::string name = Name(g, note.seat);
+    // Read at another computer, "you" would be the reader: the offender is named instead.
+    const bool away = roles.Elsewhere(note.seat);
+    const std::string you = away ? name : "you";
+    const std::string your = away ? name + "'s" : "your";
+    std::string text = "Penalty for " + name + ": ";
     const std::string card = CardName(note.card);
     const std::string where = Places(g, note.places);
     switch (note.deed) {
     case PenaltyNote::Deed::TurnedCard:
-        text += "you turned up a card, but the " + card +
-                " on your open pile could have gone onto " + where + ".";
+        text += you + " turned up a card, but the " + card + " on " + your +
+                " open pile could have gone onto " + where + ".";
         break;
     case PenaltyNote::Deed::TurnedPileOver:
-        text += "you turned your open pile over, but its " + card + " could have gone onto " +
-                where + ".";
+        text += you + " turned " + your + " open pile over, but its " + card +
+                " could have gone onto " + where + ".";
         break;
     case PenaltyNote::Deed::LaidOnOwnPile:
-        text += "you laid the " + card + " on your own pile, but it could have gone onto " + where +
-                ".";
+        text += you + " laid the " + card + " on " + your +
+                " own pile, but it could have gone onto " + where + ".";
         break;
     case PenaltyNote::Deed::Unknown:
-        text += "earlier in this turn you turned up a card while another could be played.";
+        text += "earlier in this turn " + you + " turned up a card while another could be played.";
         break;
     }
     if (note.cards == 0)
-        text += " Nobody had a card left to give you.";
+        text.append(" Nobody had a card left to give ").append(you).append(".");
     else if (note.cards == 1)
-        text += cardsFlying ? " 1 card is being handed over to you."
-                            : " 1 card was handed over to you.";
+        text.append(cardsFlying ? " 1 card is being handed over to "
+                                : " 1 card was handed over to ")
+            .append(you)
+            .append(".");
     else
         text.append(" ")
             .append(std::to_string(note.cards))
-            .append(cardsFlying ? " cards are being handed over to you."
-                                : " cards were handed over to you.");
+            .append(cardsFlying ? " cards are being handed over to "
+                                : " cards were handed over to ")
+            .append(you)
+            .append(".");
     return text;
 }
 

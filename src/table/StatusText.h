@@ -31,7 +31,9 @@ std::string TurnLine(const GameInfo& g, const std::string& lastResult, Input las
 
 // What a person did, what he could have played and where, and how many cards he is given: "are
 // being handed over" while they fly, "were handed over" once they have arrived.
-std::string PenaltyText(const GameInfo& g, const PenaltyNote& note, bool cardsFlying);
+// Told to the person charged; of a person at another computer, said of him by name.
+std::string PenaltyText(const GameInfo& g, const PenaltyNote& note, bool cardsFlying,
+                        const SeatRoles& roles = {});
 
 // Why Enter or Space on pile `focused` does nothing now; empty when the key acts (a pile that
 // does not take the card in hand is an action: the card flies there and back). `moving`: a

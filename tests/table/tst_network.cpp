@@ -221,7 +221,11 @@ private slots:
                 if (Act(*p, blunder)) {
                     if (blunder) {
                         blundered = true;
-                        QTRY_VERIFY(cy_->Status().contains(QStringLiteral("Penalty for Bob")));
+                        // Told to him, and said of him to the others.
+                        QTRY_VERIFY(bob_->Status().contains(
+                            QStringLiteral("Penalty for Bob: you turned up a card")));
+                        QTRY_VERIFY(cy_->Status().contains(
+                            QStringLiteral("Penalty for Bob: Bob turned up a card")));
                     }
                     break;
                 }

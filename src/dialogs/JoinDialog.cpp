@@ -262,7 +262,12 @@ void JoinDialog::TryJoin() {
     QLineEdit* wrong = nullptr;
     const QString code = NormalCode(txtCode_->text());
     const QString name = txtName_->text().trimmed();
-    if (!ServerUrl(txtAddress_->text(), &why)) {
+    if (txtAddress_->text().trimmed().isEmpty() && lstTables_->count() > 0) {
+        // A newcomer sees the list first: it is the easy way.
+        why = QStringLiteral("Please choose a table in the list above, or type the address of "
+                             "another.");
+        wrong = txtAddress_;
+    } else if (!ServerUrl(txtAddress_->text(), &why)) {
         wrong = txtAddress_;
     } else if (code.isEmpty()) {
         why = QStringLiteral("Please type the table's code: the 12 letters and digits its host "

@@ -93,10 +93,27 @@ key cannot act, the line below the table says why.</li>
 keys once you have used them. A screen reader hears the name and contents of each pile the frame
 reaches, and every move as it happens.</p>
 
+<h3>Playing with friends over the network</h3>
+<p><b>Host Network Table</b> in the <b>Game</b> menu opens the players dialog with one more choice
+for each person's seat: <b>At this computer</b> or <b>Remote</b>. A friend at another computer
+takes a remote seat. Below the table you then see the table code and this computer's addresses:
+give them to your friends, or let them find the table in their list. Press <b>Start Game</b> when
+everybody has come; a seat still empty then goes to the computer.</p>
+<p><b>Join Network Table</b> lists the tables hosted on your network. Choose one, check your name
+and press <b>Join</b>; for a table elsewhere, type its address and code.</p>
+<p>At a network table your own seats are marked with (you) after the name, and the line below the table says whose turn
+it is, what each player was charged for, and who left or came back. When a connection is lost,
+the computer plays that seat until its player is back; the game window tries again by itself.
+Only the host can save the game; opened later, it is an ordinary game at this computer, with the
+friends' seats for people.</p>
+
 <h3>The menus</h3>
 <ul>
 <li><b>New Game</b> (F2), <b>Open Game</b> (F3), <b>Save Game</b> (Ctrl+S) and <b>Save Game
 AS</b> (Ctrl+A): games are saved with their options in files ending in .kvn.</li>
+<li><b>Host Network Table</b> and <b>Join Network Table</b>: play with friends at other
+computers (above). Starting, opening or hosting another game, or closing the window, first asks
+whether to leave the network table.</li>
 <li><b>Deck</b> (F8): choose one of twelve designs for the backs of the cards.</li>
 <li><b>Option</b> (F9): the options below.</li>
 <li><b>Exit</b> (Ctrl+F4): ends the program; a game that was not saved is lost.</li>

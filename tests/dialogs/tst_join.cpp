@@ -105,6 +105,12 @@ void TestJoin::listsTablesAndJoinsTheChosenOne() {
     emit finder.Lost(QStringLiteral("Cid's table"));
     QCOMPARE(Listed(d).size(), 1);
 
+    // Join pressed before anything is chosen points to the list.
+    QSignalSpy early(&d, &JoinDialog::Attempt);
+    d.cmdJoin()->click();
+    QVERIFY(early.isEmpty());
+    QVERIFY(d.lblMessage()->text().contains(QStringLiteral("choose a table in the list")));
+
     // Choosing fills the boxes; a double click joins, and so does Enter.
     d.lstTables()->setFocus();
     QTest::keyClick(d.lstTables(), Qt::Key_Down);

@@ -241,9 +241,14 @@ void RemoteGame::Received(const QJsonObject& m) {
             return;
         }
         if (reconnecting_) {
+            // The server has not yet seen the old connection go: the next attempt will do.
+            if (code == QLatin1String("seat_in_use")) {
+                client_.Close();
+                Retry();
+                return;
+            }
             // The seat is gone, or the table: nothing to go back to.
-            if (code != QLatin1String("seat_in_use"))
-                End(tr("The table could not be reached again: %1").arg(text));
+            End(tr("The table could not be reached again: %1").arg(text));
             return;
         }
         // The server did not take the action: its table is the one to show.
@@ -529,12 +534,15 @@ void RemoteGame::lblPlayer_DblClick(int Index) {
         Send({{"type", "hand_over"}, {"seat", Index}, {"computer", toComputer}});
 }
 
+bool RemoteGame::Takes(Pile to) const {
+    const GameInfo& G = g_.Game;
+    return G.CardInHand() < CardsInPack && (to.IsSuit() || to.IsOpen()) && PileTakes(G, to);
+}
+
 void RemoteGame::HumanDrop(Pile to) {
     if (!PersonMayAct())
         return;
-    const GameInfo& G = g_.Game;
-    const uint8_t card = G.CardInHand();
-    if (card < CardsInPack && (to.IsSuit() || to.IsOpen()) && PileTakes(G, to)) {
+    if (Takes(to)) {
         Lay(to);
         return;
     }
@@ -545,9 +553,7 @@ void RemoteGame::HumanDrop(Pile to) {
 void RemoteGame::HumanChoose(Pile to) {
     if (!PersonMayAct())
         return;
-    const GameInfo& G = g_.Game;
-    const uint8_t card = G.CardInHand();
-    if (card < CardsInPack && (to.IsSuit() || to.IsOpen()) && PileTakes(G, to)) {
+    if (Takes(to)) {
         Lay(to);
         return;
     }

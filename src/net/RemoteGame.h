@@ -110,6 +110,8 @@ private:
     void ShowHand();
     void PaintPile(Pile p);
     void Mirror();
+    // Whether local play would lay the card in hand on `to`.
+    bool Takes(Pile to) const;
     // Lays the card in hand on `target`, which takes it: it flies there, and the server is asked.
     void Lay(Pile target);
     bool OwnSeat(int seat) const;

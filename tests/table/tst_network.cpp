@@ -9,6 +9,7 @@
 #include "net/RemoteGame.h"
 #include "net/Server.h"
 #include "net/Table.h"
+#include "savedgame/SavedGameFile.h"
 #include "table/NetworkPlay.h"
 
 #include <QtNetwork>
@@ -300,6 +301,8 @@ private slots:
         QCOMPARE(int(saved->PlayerCount), 4);
         QVERIFY(!saved->Player[1].Computer);
         QVERIFY(saved->Player[3].Computer);
+        // A file the game can open again, as a game at one computer.
+        QCOMPARE(QString::fromStdString(CheckGame(*saved)), QString());
     }
 };
 

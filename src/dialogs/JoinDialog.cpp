@@ -191,6 +191,8 @@ JoinDialog::JoinDialog(lan::TableFinder& finder, const QString& playerName, QWid
     connect(&finder, &lan::TableFinder::Lost, this, &JoinDialog::TableLost);
     connect(&finder, &lan::TableFinder::Failed, this, &JoinDialog::FinderFailed);
     ShowNote();
+    // Typing is the way until a table shows in the list; keys typed at once go to the address.
+    txtAddress_->setFocus();
     finder.Start();
 }
 

@@ -212,7 +212,6 @@ void NetworkPlay::JoinCommand() {
     QPointer<JoinDialog> dialog = new JoinDialog(*finder, PlayerName(), &w_);
     connect(dialog, &JoinDialog::Attempt, this,
             [this, dialog](const JoinRequest& r) { Join(r, dialog); });
-    finder->Start();
     const bool joined = dialog->exec() == QDialog::Accepted;
     delete dialog;
     // A dialog cancelled while its attempt was under way leaves nothing behind.

@@ -91,6 +91,8 @@ void TestJoin::listsTablesAndJoinsTheChosenOne() {
     JoinDialog d(finder, QStringLiteral("Bob"));
     d.show();
     QCOMPARE(finder.starts, 1);
+    // Nothing found yet: what is typed goes to the address.
+    QCOMPARE(d.focusWidget(), d.txtAddress());
     QVERIFY(d.lblNote()->isVisible());
     QVERIFY(d.lblNote()->text().contains(QStringLiteral("No table")));
 

@@ -301,9 +301,10 @@ void RemoteGame::Retry() {
         return;
     }
     const int pause = pauses_[attempt_++];
-    emit notice(tr("The connection to the table was lost: trying again in %n second(s). "
-                   "Meanwhile the computer plays your seat.",
-                   nullptr, std::max(1, (pause + 999) / 1000)));
+    const int seconds = std::max(1, (pause + 999) / 1000);
+    emit notice(tr("The connection to the table was lost: trying again in %1. Meanwhile the "
+                   "computer plays your seat.")
+                    .arg(seconds == 1 ? tr("1 second") : tr("%1 seconds").arg(seconds)));
     retry_.start(pause);
 }
 

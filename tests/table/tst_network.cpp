@@ -258,6 +258,7 @@ private slots:
         }
         QTRY_VERIFY(Settled());
         bob_->Remote()->DropConnection();
+        QVERIFY(bob_->Status().contains(QStringLiteral("connection to the table was lost")));
         QTRY_VERIFY(host_->Status().contains(QStringLiteral("Bob has left the table")) ||
                     host_->Status().contains(QStringLiteral("Bob is back")));
         QTRY_VERIFY(bob_->Remote()->Seated());

@@ -38,6 +38,8 @@ void Client::Close() {
     QWebSocket* s = socket_;
     socket_ = nullptr;
     s->disconnect(this);
+    // A last message (leave) goes out before the connection does.
+    s->flush();
     s->abort();
     s->deleteLater();
 }

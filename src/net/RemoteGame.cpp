@@ -535,33 +535,27 @@ void RemoteGame::lblPlayer_DblClick(int Index) {
         Send({{"type", "hand_over"}, {"seat", Index}, {"computer", toComputer}});
 }
 
-bool RemoteGame::Takes(Pile to) const {
-    const GameInfo& G = g_.Game;
-    return G.CardInHand() < CardsInPack && (to.IsSuit() || to.IsOpen()) && PileTakes(G, to);
-}
-
 void RemoteGame::HumanDrop(Pile to) {
-    if (!PersonMayAct())
-        return;
-    if (Takes(to)) {
-        Lay(to);
-        return;
-    }
-    Busy busy(*this);
-    d_.AnimateMove(Target::None);
+    Place(to, false);
 }
 
 void RemoteGame::HumanChoose(Pile to) {
+    Place(to, true);
+}
+
+void RemoteGame::Place(Pile to, bool seen) {
     if (!PersonMayAct())
         return;
-    if (Takes(to)) {
+    const GameInfo& G = g_.Game;
+    if (G.CardInHand() < CardsInPack && (to.IsSuit() || to.IsOpen()) && PileTakes(G, to)) {
         Lay(to);
         return;
     }
-    // The attempt is seen: the card flies there and comes back.
+    // Nothing is sent: the card goes back, after flying to the pile when it was only chosen.
     Busy busy(*this);
-    if (d_.AnimateMove(to.Code()) && !RunningMoveAbandoned())
-        d_.AnimateMove(Target::None);
+    if (seen && (!d_.AnimateMove(to.Code()) || RunningMoveAbandoned()))
+        return;
+    d_.AnimateMove(Target::None);
     if (!RunningMoveAbandoned())
         ShowHand();
 }

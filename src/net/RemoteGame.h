@@ -110,8 +110,9 @@ private:
     void ShowHand();
     void PaintPile(Pile p);
     void Mirror();
-    // Whether local play would lay the card in hand on `to`.
-    bool Takes(Pile to) const;
+    // The card in hand put to pile `to`: laid there when local play would take it, else sent
+    // back. `seen`: it was only chosen (the keys), so it flies there first.
+    void Place(Pile to, bool seen);
     // Lays the card in hand on `target`, which takes it: it flies there, and the server is asked.
     void Lay(Pile target);
     bool OwnSeat(int seat) const;

@@ -198,6 +198,7 @@ private slots:
                 return false;
             };
         bool blundered = false;
+        bool refusedOnce = false;
         for (int moves = 0; moves < 3000 && question.isEmpty(); ++moves) {
             QTRY_VERIFY_WITH_TIMEOUT(!question.isEmpty() ||
                                          (Settled() &&
@@ -215,6 +216,20 @@ private slots:
                 return;
             for (Player* p : All()) {
                 const GameInfo& G = p->G();
+                uint8_t refusing = 0;
+                while (refusing < SuitPiles && PileTakes(G, Pile::Suit(refusing)))
+                    ++refusing;
+                if (!refusedOnce && p->w->Actions()->PersonMayAct() &&
+                    G.GameState == State::Turned && refusing < SuitPiles) {
+                    // A pile that does not take the card: it flies there and back, and nothing
+                    // is sent.
+                    refusedOnce = true;
+                    const net::TableView before = Served()->View();
+                    p->w->Actions()->HumanChoose(Pile::Suit(refusing));
+                    QTRY_VERIFY(p->Remote()->CaughtUp() && p->w->Actions()->PersonMayAct());
+                    QVERIFY(Served()->View() == before);
+                    QVERIFY(!p->Status().contains(QStringLiteral("does not take")));
+                }
                 const bool topPlays = G.GameState == State::Playing && G.CardInHand() != NoCard &&
                                       KindsTaking(G, G.CardInHand()).Any();
                 // Bob's mistake: the others are told what he overlooked.
@@ -233,6 +248,7 @@ private slots:
             }
         }
         QVERIFY(blundered);
+        QVERIFY(refusedOnce);
         QVERIFY2(question.endsWith(QStringLiteral("lost this game.")) ||
                      question == QStringLiteral("Nobody lost this game!!!"),
                  qPrintable(question));

@@ -7,7 +7,28 @@
 
 namespace korvane::net {
 
-Client::Client(QObject* parent) : QObject(parent) {}
+Client::Client(QObject* parent) : QObject(parent) {
+    ping_.setInterval(10 * 1000);
+    connect(&ping_, &QTimer::timeout, this, &Client::Listen);
+}
+
+void Client::SetSilenceLimit(int pingMs, int silentMs) {
+    ping_.setInterval(pingMs);
+    silentMs_ = silentMs;
+}
+
+void Client::Listen() {
+    if (!socket_)
+        return;
+    if (heard_.elapsed() > silentMs_) {
+        Close();
+        emit lost(
+            tr("Nothing was heard from the table for %1 seconds.").arg((silentMs_ + 999) / 1000));
+        return;
+    }
+    if (greeted_)
+        socket_->ping();
+}
 
 Client::~Client() {
     Close();
@@ -20,6 +41,7 @@ void Client::Open(const QUrl& server, const QJsonObject& first) {
     socket_->setMaxAllowedIncomingMessageSize(16 * 1024 * 1024);
     connect(socket_, &QWebSocket::connected, this, &Client::Connected);
     connect(socket_, &QWebSocket::textMessageReceived, this, &Client::Text);
+    connect(socket_, &QWebSocket::pong, this, [this] { heard_.restart(); });
     connect(socket_, &QWebSocket::disconnected, this, &Client::Closed);
     // A connection refused or a name not found never connects, so it never disconnects either.
     connect(socket_, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
@@ -27,11 +49,14 @@ void Client::Open(const QUrl& server, const QJsonObject& first) {
                 if (socket_ && socket_->state() != QAbstractSocket::ConnectedState)
                     Closed();
             });
+    heard_.start();
+    ping_.start();
     socket_->open(server);
 }
 
 void Client::Close() {
     greeted_ = false;
+    ping_.stop();
     if (!socket_)
         return;
     // Whoever closes on purpose has nothing to be told.
@@ -55,6 +80,7 @@ void Client::Connected() {
 }
 
 void Client::Text(const QString& text) {
+    heard_.restart();
     const QJsonObject m = QJsonDocument::fromJson(text.toUtf8()).object();
     if (!greeted_ && m.value("type").toString() == QLatin1String("hello")) {
         greeted_ = true;

@@ -2,8 +2,10 @@
 // messages of one table both ways. What to do when it fails is the owner's to decide.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QObject>
+#include <QTimer>
 #include <QUrl>
 
 class QWebSocket;
@@ -24,6 +26,10 @@ public:
     // Closes the connection without a word more; nothing is reported.
     void Close();
     bool Greeted() const { return greeted_; }
+    // A cable pulled or a host gone to sleep closes nothing: a connection that has heard
+    // nothing for `silentMs` (not even the answer to its own ping, sent every `pingMs`) counts
+    // as lost, and so does one whose server never answers at all.
+    void SetSilenceLimit(int pingMs, int silentMs);
 
 signals:
     // Every message from the server after its hello.
@@ -35,10 +41,14 @@ private:
     void Connected();
     void Text(const QString& text);
     void Closed();
+    void Listen();
 
     QWebSocket* socket_ = nullptr;
     QJsonObject first_;
     bool greeted_ = false;
+    QTimer ping_;
+    QElapsedTimer heard_;
+    int silentMs_ = 30 * 1000;
 };
 
 } // namespace korvane::net

@@ -290,6 +290,19 @@ void RemoteGame::Lost(const QString& why) {
     reconnecting_ = true;
     awaiting_ = false;
     attempt_ = 0;
+    // The server gives the computer a seat whose person has gone; this window says so too, and
+    // no longer offers the person a move he cannot send.
+    if (view_.phase == QLatin1String("playing")) {
+        for (const int seat : own_) {
+            if (seat < 0 || static_cast<std::size_t>(seat) >= view_.seats.size())
+                continue;
+            view_.seats[static_cast<std::size_t>(seat)].computer = true;
+            view_.seats[static_cast<std::size_t>(seat)].connected = false;
+        }
+        Mirror();
+        for (const int seat : own_)
+            d_.PrintLabel(static_cast<uint8_t>(seat));
+    }
     Retry();
 }
 

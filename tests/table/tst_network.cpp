@@ -117,7 +117,7 @@ class TestNetwork : public QObject {
         QVERIFY(JoinFromList(*cy_, lan_, QStringLiteral("Cy")));
         QTRY_VERIFY(host_->Net().Panel()->lblSeats()->text().contains(QStringLiteral("Cy")));
         host_->Net().StartGame();
-        QTRY_VERIFY(Settled());
+        QTRY_VERIFY(Served()->View().phase == QLatin1String("playing") && Settled());
         QCOMPARE(bob_->Remote()->OwnSeats(), std::vector<int>{1});
         QVERIFY(bob_->w->lblPlayer(1)->text().startsWith(QStringLiteral("Bob (you)")));
     }
@@ -132,6 +132,16 @@ class TestNetwork : public QObject {
             if (!(p->Remote()->View() == served))
                 return false;
         return true;
+    }
+
+    // The window whose person is to move, once every window is settled.
+    Player* ToAct() {
+        if (!Settled())
+            return nullptr;
+        for (Player* p : All())
+            if (p->w->Actions()->PersonMayAct())
+                return p;
+        return nullptr;
     }
 
     // What each window draws on every pile is the same, and is the served table's top.
@@ -200,15 +210,7 @@ private slots:
         bool blundered = false;
         bool refusedOnce = false;
         for (int moves = 0; moves < 3000 && question.isEmpty(); ++moves) {
-            QTRY_VERIFY_WITH_TIMEOUT(!question.isEmpty() ||
-                                         (Settled() &&
-                                          [&] {
-                                              for (Player* p : All())
-                                                  if (p->w->Actions()->PersonMayAct())
-                                                      return true;
-                                              return false;
-                                          }()),
-                                     10000);
+            QTRY_VERIFY_WITH_TIMEOUT(!question.isEmpty() || ToAct(), 10000);
             if (!question.isEmpty())
                 break;
             SameTableEverywhere();
@@ -266,15 +268,15 @@ private slots:
     // once he is back his window shows the table as it is.
     void aFriendDropsAndComesBack() {
         SitDown();
-        for (int i = 0; i < 6; ++i) {
-            QTRY_VERIFY(Settled());
-            for (Player* p : All())
-                if (Act(*p, false))
-                    break;
+        for (int moves = 0; moves < 6; ++moves) {
+            QTRY_VERIFY(ToAct());
+            Act(*ToAct(), false);
         }
         QTRY_VERIFY(Settled());
         bob_->Remote()->DropConnection();
         QVERIFY(bob_->Status().contains(QStringLiteral("connection to the table was lost")));
+        // While he is away his window shows the computer at his seat, as the server has it.
+        QVERIFY(bob_->G().Player[1].Computer);
         QTRY_VERIFY(host_->Status().contains(QStringLiteral("Bob has left the table")) ||
                     host_->Status().contains(QStringLiteral("Bob is back")));
         QTRY_VERIFY(bob_->Remote()->Seated());

@@ -44,7 +44,8 @@ frmName::frmName(mdlGlobal& g, GameInfo& game, std::vector<bool>& remote, QWidge
 
 frmName::frmName(mdlGlobal& g, GameInfo& game, std::vector<bool>* remote, QWidget* owner)
     : QDialog(owner), g_(g), game_(game), remote_(remote) {
-    setWindowTitle(QStringLiteral("Names"));
+    // Hosting says what the dialog is for: the seats of a table others will join.
+    setWindowTitle(remote ? QStringLiteral("Host Network Table") : QStringLiteral("Names"));
     setModal(true);
     ApplyWindowFont(this);
     const int S = mdlGlobal::CardSpacing;

@@ -269,8 +269,10 @@ private slots:
     void aFriendDropsAndComesBack() {
         SitDown();
         for (int moves = 0; moves < 6; ++moves) {
-            QTRY_VERIFY(ToAct());
-            Act(*ToAct(), false);
+            Player* next = nullptr;
+            QTRY_VERIFY((next = ToAct()) != nullptr);
+            if (next)
+                Act(*next, false);
         }
         QTRY_VERIFY(Settled());
         bob_->Remote()->DropConnection();

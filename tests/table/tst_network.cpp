@@ -118,6 +118,8 @@ class TestNetwork : public QObject {
         QTRY_VERIFY(host_->Net().Panel()->lblSeats()->text().contains(QStringLiteral("Cy")));
         host_->Net().StartGame();
         QTRY_VERIFY(Served()->View().phase == QLatin1String("playing") && Settled());
+        // Nobody new can sit down now: the table has left the network's list.
+        QVERIFY(!lan_.published);
         QCOMPARE(bob_->Remote()->OwnSeats(), std::vector<int>{1});
         QVERIFY(bob_->w->lblPlayer(1)->text().startsWith(QStringLiteral("Bob (you)")));
     }

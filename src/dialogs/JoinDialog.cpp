@@ -2,6 +2,7 @@
 
 #include "dialogs/DialogLook.h"
 #include "engine/mdlGlobal.h"
+#include "net/Protocol.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -20,9 +21,6 @@ namespace {
 constexpr int ServiceRole = Qt::UserRole;
 constexpr int AddressRole = Qt::UserRole + 1;
 constexpr int CodeRole = Qt::UserRole + 2;
-
-constexpr int CodeLength = 12;
-constexpr int MaxNameLength = 255;
 
 std::optional<QUrl> Unusable(QString* why, const QString& text) {
     if (why)
@@ -48,9 +46,9 @@ QString NormalCode(const QString& code) {
 }
 
 bool UsableCode(const QString& code) {
-    static constexpr QLatin1StringView alphabet("ABCDEFGHJKLMNPQRSTUVWXYZ23456789");
-    return code.size() == CodeLength &&
-           std::all_of(code.begin(), code.end(), [](QChar c) { return alphabet.contains(c); });
+    return code.size() == net::CodeLength && std::all_of(code.begin(), code.end(), [](QChar c) {
+               return QLatin1StringView(net::CodeAlphabet).contains(c);
+           });
 }
 
 } // namespace
@@ -93,7 +91,7 @@ std::optional<QUrl> ServerUrl(const QString& address, QString* why) {
         if (port.isEmpty())
             port = QStringLiteral("?");
     }
-    int number = DefaultTablePort;
+    int number = net::DefaultPort;
     if (!port.isEmpty()) {
         number = AllDigits(port) && port.size() <= 5 ? port.toInt() : 0;
         if (number < 1 || number > 65535)
@@ -206,7 +204,7 @@ void JoinDialog::TableFound(const lan::AdvertisedTable& table) {
     if (!item)
         item = new QListWidgetItem(lstTables_);
     QString text = table.service + QStringLiteral(" \u2014 ") + table.host;
-    if (table.version != lan::ProtocolVersion)
+    if (table.version != net::ProtocolVersion)
         text += QStringLiteral(" (another version of Korvane)");
     item->setText(text);
     item->setData(ServiceRole, table.service);
@@ -281,8 +279,8 @@ void JoinDialog::TryJoin() {
     } else if (name.isEmpty()) {
         why = QStringLiteral("Please type your name.");
         wrong = txtName_;
-    } else if (name.size() > MaxNameLength) {
-        why = QStringLiteral("A name can be at most 255 letters long.");
+    } else if (static_cast<std::size_t>(name.size()) > NameLength) {
+        why = QStringLiteral("A name can be at most %1 letters long.").arg(NameLength);
         wrong = txtName_;
     }
     if (wrong) {

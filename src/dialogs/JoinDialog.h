@@ -19,9 +19,6 @@ class QPushButton;
 
 namespace korvane {
 
-// The table server's own port, korvane-server's default.
-inline constexpr quint16 DefaultTablePort = 47100;
-
 struct JoinRequest {
     QUrl server; // ws://host:port or wss://...
     QString code;

@@ -24,6 +24,7 @@ struct SeatRoles {
     }
     bool Waiting(int seat) const { return seat >= 0 && seat < MaxPlayers && waiting.test(seat); }
     bool Own(int seat) const { return seat >= 0 && seat < MaxPlayers && own.test(seat); }
+    friend bool operator==(const SeatRoles&, const SeatRoles&) = default;
 };
 
 } // namespace korvane

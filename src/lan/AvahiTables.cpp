@@ -3,6 +3,7 @@
 // may delete the finder without pulling Avahi's state from under it.
 #include "lan/AvahiPoll.h"
 #include "lan/TableFinder.h"
+#include "net/Protocol.h"
 
 #include <QByteArray>
 
@@ -274,6 +275,7 @@ public:
         name_ = ServiceName(service);
         port_ = port;
         code_ = "code=" + code.toUtf8();
+        version_ = "version=" + QByteArray::number(net::ProtocolVersion);
         error_ = 0;
         Connect();
         if (!error_ && client_ && avahi_client_get_state(client_) == AVAHI_CLIENT_CONNECTING)
@@ -309,7 +311,8 @@ private:
         while ((result = avahi_entry_group_add_service(
                     group_, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, AvahiPublishFlags{},
                     name_.constData(), ServiceType, nullptr, nullptr, port_, code_.constData(),
-                    "version=1", static_cast<const char*>(nullptr))) == AVAHI_ERR_COLLISION)
+                    version_.constData(), static_cast<const char*>(nullptr))) ==
+               AVAHI_ERR_COLLISION)
             Rename();
         if (result >= 0)
             result = avahi_entry_group_commit(group_);
@@ -374,7 +377,8 @@ private:
     AvahiEntryGroup* group_ = nullptr;
     QByteArray name_;
     quint16 port_ = 0;
-    QByteArray code_; // the TXT item, "code=..."
+    QByteArray code_;    // the TXT item, "code=..."
+    QByteArray version_; // the TXT item, "version=..."
     int error_ = 0;
 };
 

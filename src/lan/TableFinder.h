@@ -11,7 +11,6 @@ namespace korvane::lan {
 
 // The DNS-SD service type of a table, and the protocol version its TXT record names.
 inline constexpr char ServiceType[] = "_korvane._tcp";
-inline constexpr int ProtocolVersion = 1;
 
 struct AdvertisedTable {
     QString service; // the advertised name, e.g. "Ann's table"; unique on the network
@@ -41,9 +40,10 @@ signals:
 class TableAdvertiser {
 public:
     virtual ~TableAdvertiser() = default;
-    // Publishes `service` as ServiceType on `port` with TXT "code=<code>" and "version=1". A name
-    // taken on the network gets an alternative ("Ann's table #2"). False and why when the table
-    // cannot be advertised now; it still is, if the daemon starts later, until Withdraw.
+    // Publishes `service` as ServiceType on `port` with TXT "code=<code>" and "version=<protocol
+    // version>". A name taken on the network gets an alternative ("Ann's table #2"). False and why
+    // when the table cannot be advertised now; it still is, if the daemon starts later, until
+    // Withdraw.
     virtual bool Publish(const QString& service, quint16 port, const QString& code,
                          QString* why) = 0;
     virtual void Withdraw() = 0;

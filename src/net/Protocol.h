@@ -16,6 +16,11 @@
 namespace korvane::net {
 
 inline constexpr int ProtocolVersion = 1;
+// Where korvane-server listens unless told otherwise, and where a game window hosts a table.
+inline constexpr quint16 DefaultPort = 47100;
+// Table codes: 12 characters of an alphabet without look-alikes, 60 bits.
+inline constexpr char CodeAlphabet[] = "ABCDEFGHJKLMNPQRSTUVWXYZ23456789";
+inline constexpr int CodeLength = 12;
 // Longer messages are refused unread.
 inline constexpr qsizetype MaxMessageBytes = 64 * 1024;
 

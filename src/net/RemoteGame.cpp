@@ -185,6 +185,11 @@ bool RemoteGame::Creator() const {
     return seated_ && OwnSeat(view_.creator);
 }
 
+QString RemoteGame::CreatorName() const {
+    const auto seat = static_cast<std::size_t>(view_.creator);
+    return view_.creator >= 0 && seat < view_.seats.size() ? view_.seats[seat].name : QString();
+}
+
 bool RemoteGame::CaughtUp() const {
     return queue_.empty() && !showing_ && !moreComing_ && !awaiting_;
 }
@@ -502,8 +507,7 @@ void RemoteGame::PaintPile(Pile p) {
 void RemoteGame::Mirror() {
     MirrorRecord(view_, stacks_, g_.Game);
     const SeatRoles roles = RolesOf(view_, own_);
-    if (roles.elsewhere != roles_.elsewhere || roles.waiting != roles_.waiting ||
-        roles.own != roles_.own || roles.network != roles_.network) {
+    if (roles != roles_) {
         roles_ = roles;
         emit rolesChanged(roles_);
     }
@@ -559,8 +563,7 @@ void RemoteGame::HumanChoose(Pile to) {
 void RemoteGame::Place(Pile to, bool seen) {
     if (!PersonMayAct())
         return;
-    const GameInfo& G = g_.Game;
-    if (G.CardInHand() < CardsInPack && (to.IsSuit() || to.IsOpen()) && PileTakes(G, to)) {
+    if (PileTakes(g_.Game, to)) {
         Lay(to);
         return;
     }

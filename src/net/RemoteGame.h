@@ -56,6 +56,8 @@ public:
 
     bool Seated() const { return seated_; }
     bool Creator() const;
+    // Who deals the games at this table.
+    QString CreatorName() const;
     const TableView& View() const { return view_; }
     const QString& Code() const { return code_; }
     const std::vector<int>& OwnSeats() const { return own_; }

@@ -20,10 +20,6 @@ namespace {
 // message over MaxMessageBytes is refused with an error and the connection stays.
 constexpr quint64 HardMessageLimit = 1024 * 1024;
 
-// Table codes: 12 characters of an alphabet without look-alikes, 60 bits.
-constexpr char CodeAlphabet[] = "ABCDEFGHJKLMNPQRSTUVWXYZ23456789";
-constexpr int CodeLength = 12;
-
 constexpr int PingSlices = 10;
 
 } // namespace

@@ -22,8 +22,6 @@ class QWebSocketServer;
 
 namespace korvane::net {
 
-inline constexpr quint16 DefaultPort = 47100;
-
 struct ServerSettings {
     QHostAddress address = QHostAddress(QHostAddress::LocalHost);
     quint16 port = DefaultPort;           // 0: any free port

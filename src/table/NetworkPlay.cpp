@@ -17,14 +17,6 @@
 
 namespace korvane {
 
-namespace {
-
-QString Latin1(const std::string& s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-} // namespace
-
 NetworkPlay::NetworkPlay(frmKorvane& window, mdlGlobal& global)
     : QObject(&window), w_(window), g_(global) {
     SetServices({});
@@ -60,7 +52,7 @@ QString NetworkPlay::PlayerName() const {
     // The name a person here last played under, else his login.
     for (const PlayerInfo& p : g_.Game.Player)
         if (!p.Computer && !p.TrimmedName().empty())
-            return Latin1(p.TrimmedName());
+            return QString::fromLatin1(p.TrimmedName());
     const QString user = qEnvironmentVariable("USER");
     return user.isEmpty() ? tr("Player") : user;
 }
@@ -93,8 +85,7 @@ bool NetworkPlay::Host(const GameInfo& chosen, const std::vector<bool>& remote) 
         server_ = std::make_unique<net::Server>(settings);
         if (!server_->Listen(&error)) {
             server_.reset();
-            QMessageBox::warning(&w_, QString::fromLatin1(AppTitle),
-                                 tr("The network table could not be opened: %1").arg(error));
+            CouldNotOpen(error);
             return false;
         }
     }
@@ -102,7 +93,7 @@ bool NetworkPlay::Host(const GameInfo& chosen, const std::vector<bool>& remote) 
     QString host;
     for (std::size_t i = 0; i < chosen.Player.size() && i < chosen.PlayerCount; ++i) {
         const PlayerInfo& p = chosen.Player[i];
-        const QString name = Latin1(p.TrimmedName());
+        const QString name = QString::fromLatin1(p.TrimmedName());
         if (p.Computer)
             seats.append(QJsonObject{{"kind", "computer"}, {"name", name}});
         else if (i < remote.size() && remote[i])
@@ -125,8 +116,7 @@ bool NetworkPlay::Host(const GameInfo& chosen, const std::vector<bool>& remote) 
                              {"lastChance", static_cast<bool>(chosen.LastChance)}};
     connect(remote_, &net::RemoteGame::refused, this, [this](const QString& message) {
         Stop({});
-        QMessageBox::warning(&w_, QString::fromLatin1(AppTitle),
-                             tr("The network table could not be opened: %1").arg(message));
+        CouldNotOpen(message);
     });
     QUrl url;
     url.setScheme(QStringLiteral("ws"));
@@ -137,19 +127,23 @@ bool NetworkPlay::Host(const GameInfo& chosen, const std::vector<bool>& remote) 
     return true;
 }
 
+void NetworkPlay::CouldNotOpen(const QString& why) {
+    QMessageBox::warning(&w_, QString::fromLatin1(AppTitle),
+                         tr("The network table could not be opened: %1").arg(why));
+}
+
 void NetworkPlay::ShowLobby() {
     if (!remote_)
         return;
-    const bool gathering = remote_->View().phase == QLatin1String("lobby");
+    const net::TableView& v = remote_->View();
+    const bool lobby = v.phase == QLatin1String("lobby");
     // What was said while people gathered is over once the cards are dealt.
-    if (gathering_ && !gathering)
+    if (gathering_ && !lobby)
         w_.Notice({});
-    gathering_ = gathering;
+    gathering_ = lobby;
     if (!server_) {
-        const net::TableView& v = remote_->View();
-        if (gathering && v.creator >= 0 && static_cast<std::size_t>(v.creator) < v.seats.size())
-            w_.Notice(tr("Waiting for %1 to start the game.")
-                          .arg(v.seats[static_cast<std::size_t>(v.creator)].name));
+        if (lobby)
+            w_.Notice(tr("Waiting for %1 to start the game.").arg(remote_->CreatorName()));
         return;
     }
     if (!panel_) {
@@ -161,8 +155,6 @@ void NetworkPlay::ShowLobby() {
         w_.addDockWidget(Qt::BottomDockWidgetArea, dock);
         connect(panel_, &HostPanel::StartRequested, this, &NetworkPlay::StartGame);
     }
-    const net::TableView& v = remote_->View();
-    const bool lobby = v.phase == QLatin1String("lobby");
     // The seats for people at other computers: who has come, and how many are awaited.
     QStringList joined;
     int awaited = 0;
@@ -185,10 +177,7 @@ void NetworkPlay::ShowLobby() {
         advertised_ = true;
         advertiser_ = services_.advertiser();
         QString why;
-        const QString name = tr("%1's table")
-                                 .arg(static_cast<std::size_t>(v.creator) < v.seats.size()
-                                          ? v.seats[static_cast<std::size_t>(v.creator)].name
-                                          : QString());
+        const QString name = tr("%1's table").arg(remote_->CreatorName());
         if (advertiser_ && !advertiser_->Publish(name, server_->Port(), remote_->Code(), &why))
             unlisted_ = why + QLatin1Char(' ');
     }
@@ -275,11 +264,7 @@ void NetworkPlay::GameOver(const QString& message) {
         return;
     }
     w_.ShowGameOver(message.toLatin1().toStdString());
-    const net::TableView& v = remote_->View();
-    const QString host = v.creator >= 0 && static_cast<std::size_t>(v.creator) < v.seats.size()
-                             ? v.seats[static_cast<std::size_t>(v.creator)].name
-                             : QString();
-    w_.Notice(tr("Waiting for %1 to deal the next game.").arg(host));
+    w_.Notice(tr("Waiting for %1 to deal the next game.").arg(remote_->CreatorName()));
 }
 
 bool NetworkPlay::MayReplace(const QString& command) {

@@ -7,6 +7,7 @@
 
 #include "engine/GameRecord.h"
 #include "engine/SeatRoles.h"
+#include "net/Protocol.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -45,7 +46,7 @@ public:
         std::function<std::unique_ptr<lan::TableAdvertiser>()> advertiser;
         // Where the hosted table listens: every address, so that friends reach it.
         QHostAddress listen = QHostAddress::Any;
-        quint16 port = 47100; // taken: any free port
+        quint16 port = net::DefaultPort; // taken: any free port
         // Deals from this seed sequence (tests); unset: the clock, as local play.
         std::optional<uint32_t> seed;
         // A Yes/No question before the network game ends; true for Yes.
@@ -99,6 +100,7 @@ private:
     void Wire();
     void GameOver(const QString& message);
     void ShowLobby();
+    void CouldNotOpen(const QString& why);
     QString PlayerName() const;
     bool Confirm(const QString& question);
 

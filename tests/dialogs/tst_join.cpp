@@ -2,6 +2,7 @@
 // they come and go, a choice filling the boxes, and the attempt handed to the owner only when
 // the boxes make sense.
 #include "dialogs/JoinDialog.h"
+#include "net/Protocol.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -17,7 +18,7 @@ public:
 };
 
 lan::AdvertisedTable Table(const QString& service, const QString& host) {
-    return {service, host, 47100, QStringLiteral("N3MMWDDZSCU5"), lan::ProtocolVersion};
+    return {service, host, 47100, QStringLiteral("N3MMWDDZSCU5"), net::ProtocolVersion};
 }
 
 QStringList Listed(const JoinDialog& d) {

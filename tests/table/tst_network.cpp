@@ -36,7 +36,7 @@ public:
     explicit FakeAdvertiser(Lan& lan) : lan_(lan) {}
     bool Publish(const QString& service, quint16 port, const QString& code, QString*) override {
         lan_.published = lan::AdvertisedTable{service, QStringLiteral("127.0.0.1"), port, code,
-                                              lan::ProtocolVersion};
+                                              net::ProtocolVersion};
         return true;
     }
     void Withdraw() override { lan_.published.reset(); }

@@ -79,6 +79,10 @@ void StatusLine::Refresh() {
     };
     if (!notice_.empty())
         line(notice_);
+    // Why a key did nothing belongs to the turn it was pressed in: once the turn has passed (a
+    // computer's turn ending, a player at another computer moving) it would contradict the line.
+    if (refusedInTurnOf_ != game_.CurrentPlayer)
+        refusal_.clear();
     if (!refusal_.empty())
         line(refusal_);
     if (note_)
@@ -125,6 +129,7 @@ void StatusLine::SetInput(status::Input way) {
 
 void StatusLine::Refuse(const std::string& why) {
     refusal_ = why;
+    refusedInTurnOf_ = game_.CurrentPlayer;
     Refresh();
 }
 

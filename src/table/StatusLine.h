@@ -73,6 +73,7 @@ private:
     std::string lastResult_;
     status::Input input_ = status::Input::Mouse;
     std::string refusal_;
+    uint8_t refusedInTurnOf_ = 0;
     std::string notice_;
 };
 

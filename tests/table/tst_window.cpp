@@ -435,6 +435,21 @@ private slots:
         QCOMPARE(label->height(), four);
     }
 
+    // Why a key did nothing is said for the turn it was pressed in; a turn that passes without
+    // the person's input (the computer's, or a player's at another computer) takes it away.
+    void keyRefusalGoesWithItsTurn() {
+        QStatusBar bar;
+        GameInfo game = test::MidGame(3);
+        const SeatRoles roles;
+        StatusLine line(bar, game, roles);
+        line.Refuse("Wait your turn.");
+        line.Refresh();
+        QVERIFY(line.Label()->text().contains(QStringLiteral("Wait your turn.")));
+        game.CurrentPlayer = static_cast<uint8_t>((game.CurrentPlayer + 1) % 3);
+        line.Refresh();
+        QVERIFY(!line.Label()->text().contains(QStringLiteral("Wait your turn.")));
+    }
+
     void statusLineThroughAGame() {
         Rig r;
         auto status = [&] { return r.w->lblStatus()->text(); };
